@@ -1,0 +1,77 @@
+#include "MixerSoundPlayer.hpp"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <iostream>
+
+namespace {
+// A held fire key repeats about 30 times a second; 32 channels leave every zap room to finish.
+constexpr int channels = 32;
+} // namespace
+
+MixerSoundPlayer::MixerSoundPlayer(const SKBundle& bundle) : bundle_(bundle)
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::cerr << "tarvenko: no audio (" << SDL_GetError() << "); playing silently\n";
+        return;
+    }
+    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 512) != 0) {
+        std::cerr << "tarvenko: no audio device (" << Mix_GetError() << "); playing silently\n";
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return;
+    }
+    open_ = true;
+    Mix_AllocateChannels(channels);
+    Uint16 format = 0;
+    int outChannels = 0;
+    Mix_QuerySpec(&frequency_, &format, &outChannels);
+    bytesPerFrame_ = (SDL_AUDIO_BITSIZE(format) / 8) * outChannels;
+}
+
+MixerSoundPlayer::~MixerSoundPlayer()
+{
+    if (!open_) return;
+    Mix_HaltChannel(-1);
+    for (auto& [name, chunk] : chunks_)
+        if (chunk) Mix_FreeChunk(chunk);
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+Mix_Chunk* MixerSoundPlayer::chunk(const std::string& fileName)
+{
+    if (auto it = chunks_.find(fileName); it != chunks_.end()) return it->second;
+    Mix_Chunk* loaded = nullptr;
+    if (auto path = bundle_.pathForResource(fileName)) {
+        loaded = Mix_LoadWAV(path->c_str());
+        if (!loaded) std::cerr << "tarvenko: sound " << path->string() << ": " << Mix_GetError() << "; not played\n";
+    } else {
+        std::cerr << "tarvenko: sound " << fileName << " is missing from " << bundle_.directory().string()
+                  << "; not played\n";
+    }
+    chunks_.emplace(fileName, loaded);
+    return loaded;
+}
+
+void MixerSoundPlayer::play(const std::string& fileName)
+{
+    if (!open_) return;
+    Mix_Chunk* sound = chunk(fileName);
+    if (!sound) return;
+    if (Mix_PlayChannel(-1, sound, 0) == -1) {
+        // Every channel busy: the oldest effect gives way.
+        int oldest = Mix_GroupOldest(-1);
+        if (oldest >= 0) {
+            Mix_HaltChannel(oldest);
+            Mix_PlayChannel(oldest, sound, 0);
+        }
+    }
+}
+
+double MixerSoundPlayer::duration(const std::string& fileName)
+{
+    if (!open_ || bytesPerFrame_ <= 0 || frequency_ <= 0) return 0;
+    Mix_Chunk* sound = chunk(fileName);
+    return sound ? double(sound->alen) / bytesPerFrame_ / frequency_ : 0;
+}

@@ -1,0 +1,328 @@
+#include "SKAction.hpp"
+
+#include "SKNode.hpp"
+#include "SKScene.hpp"
+#include "SKView.hpp"
+#include "SoundPlayer.hpp"
+
+#include <limits>
+
+namespace {
+
+// Frame times are differences of large clock readings; a step that lands within this of the end
+// counts as reaching it, so 60 steps of 1/60 s finish a 1 s action on the 60th frame.
+constexpr double timeEpsilon = 1e-9;
+
+// Linear change from a start value captured on the first step to an end value.
+class TimedRun : public SKActionRun {
+public:
+    explicit TimedRun(double duration) : duration_(duration) {}
+
+    std::optional<double> step(SKNode& node, double dt) final
+    {
+        if (!started_) {
+            begin(node);
+            started_ = true;
+        }
+        elapsed_ += dt;
+        if (elapsed_ >= duration_ - timeEpsilon) {
+            apply(node, 1);
+            return std::max(0.0, elapsed_ - duration_);
+        }
+        apply(node, elapsed_ / duration_);
+        return std::nullopt;
+    }
+
+protected:
+    virtual void begin(SKNode& node) = 0;
+    virtual void apply(SKNode& node, double fraction) = 0;
+
+private:
+    double duration_;
+    double elapsed_ = 0;
+    bool started_ = false;
+};
+
+double lerp(double from, double to, double fraction) { return from + (to - from) * fraction; }
+
+class MoveTo final : public SKAction {
+public:
+    MoveTo(std::optional<CGFloat> x, CGFloat y, double duration) : SKAction(duration), x_(x), y_(y) {}
+
+    std::unique_ptr<SKActionRun> makeRun() const override
+    {
+        struct Run final : TimedRun {
+            Run(const MoveTo& a) : TimedRun(a.duration()), action(a) {}
+            void begin(SKNode& node) override { start = node.position(); }
+            void apply(SKNode& node, double f) override
+            {
+                CGFloat x = action.x_ ? lerp(start.x, *action.x_, f) : node.position().x;
+                node.setPosition({x, lerp(start.y, action.y_, f)});
+            }
+            const MoveTo& action;
+            CGPoint start;
+        };
+        return std::make_unique<Run>(*this);
+    }
+
+private:
+    std::optional<CGFloat> x_; // only y changes when empty
+    CGFloat y_;
+};
+
+class ScaleYTo final : public SKAction {
+public:
+    ScaleYTo(CGFloat scale, double duration) : SKAction(duration), scale_(scale) {}
+
+    std::unique_ptr<SKActionRun> makeRun() const override
+    {
+        struct Run final : TimedRun {
+            Run(double duration, CGFloat to) : TimedRun(duration), to(to) {}
+            void begin(SKNode& node) override { from = node.yScale(); }
+            void apply(SKNode& node, double f) override { node.setYScale(lerp(from, to, f)); }
+            CGFloat from = 1, to;
+        };
+        return std::make_unique<Run>(duration(), scale_);
+    }
+
+private:
+    CGFloat scale_;
+};
+
+class FadeAlphaTo final : public SKAction {
+public:
+    FadeAlphaTo(CGFloat alpha, double duration) : SKAction(duration), alpha_(alpha) {}
+
+    std::unique_ptr<SKActionRun> makeRun() const override
+    {
+        struct Run final : TimedRun {
+            Run(double duration, CGFloat to) : TimedRun(duration), to(to) {}
+            void begin(SKNode& node) override { from = node.alpha(); }
+            void apply(SKNode& node, double f) override { node.setAlpha(lerp(from, to, f)); }
+            CGFloat from = 1, to;
+        };
+        return std::make_unique<Run>(duration(), alpha_);
+    }
+
+private:
+    CGFloat alpha_;
+};
+
+class Wait final : public SKAction {
+public:
+    explicit Wait(double duration) : SKAction(duration) {}
+
+    std::unique_ptr<SKActionRun> makeRun() const override
+    {
+        struct Run final : TimedRun {
+            using TimedRun::TimedRun;
+            void begin(SKNode&) override {}
+            void apply(SKNode&, double) override {}
+        };
+        return std::make_unique<Run>(duration());
+    }
+};
+
+// Zero-length actions: do one thing and hand the whole step on.
+class Instant : public SKAction {
+public:
+    Instant() : SKAction(0) {}
+
+    std::unique_ptr<SKActionRun> makeRun() const override
+    {
+        struct Run final : SKActionRun {
+            explicit Run(const Instant& a) : action(a) {}
+            std::optional<double> step(SKNode& node, double dt) override
+            {
+                action.perform(node);
+                return dt;
+            }
+            const Instant& action;
+        };
+        return std::make_unique<Run>(*this);
+    }
+
+protected:
+    virtual void perform(SKNode& node) const = 0;
+};
+
+class RemoveFromParent final : public Instant {
+    void perform(SKNode& node) const override { node.removeFromParent(); }
+};
+
+class RunBlock final : public Instant {
+public:
+    explicit RunBlock(std::function<void()> block) : block_(std::move(block)) {}
+
+private:
+    void perform(SKNode&) const override
+    {
+        if (block_) block_();
+    }
+    std::function<void()> block_;
+};
+
+SoundPlayer* soundPlayerOf(const SKNode& node)
+{
+    SKScene* scene = node.scene();
+    SKView* view = scene ? scene->view() : nullptr;
+    return view ? &view->soundPlayer() : nullptr;
+}
+
+class PlaySound final : public SKAction {
+public:
+    PlaySound(std::string fileName, bool wait) : SKAction(0), fileName_(std::move(fileName)), wait_(wait) {}
+
+    std::unique_ptr<SKActionRun> makeRun() const override
+    {
+        struct Run final : SKActionRun {
+            explicit Run(const PlaySound& a) : action(a) {}
+            std::optional<double> step(SKNode& node, double dt) override
+            {
+                if (!wait) {
+                    SoundPlayer* player = soundPlayerOf(node);
+                    if (player) player->play(action.fileName_);
+                    if (!action.wait_ || !player) return dt;
+                    wait = std::make_unique<Wait>(player->duration(action.fileName_))->makeRun();
+                }
+                return wait->step(node, dt);
+            }
+            const PlaySound& action;
+            std::unique_ptr<SKActionRun> wait;
+        };
+        return std::make_unique<Run>(*this);
+    }
+
+private:
+    std::string fileName_;
+    bool wait_;
+};
+
+double totalDuration(const std::vector<std::shared_ptr<SKAction>>& actions)
+{
+    double total = 0;
+    for (auto& a : actions) total += a ? a->duration() : 0;
+    return total;
+}
+
+class Sequence final : public SKAction {
+public:
+    explicit Sequence(std::vector<std::shared_ptr<SKAction>> actions)
+        : SKAction(totalDuration(actions)), actions_(std::move(actions))
+    {
+        std::erase(actions_, nullptr);
+    }
+
+    std::unique_ptr<SKActionRun> makeRun() const override
+    {
+        struct Run final : SKActionRun {
+            explicit Run(const Sequence& s) : sequence(s) {}
+            std::optional<double> step(SKNode& node, double dt) override
+            {
+                std::uint64_t generation = node.actionGeneration();
+                while (index < sequence.actions_.size()) {
+                    if (!current) current = sequence.actions_[index]->makeRun();
+                    std::optional<double> left = current->step(node, dt);
+                    // A step that removed the node ended the rest of the sequence with it.
+                    if (!left || node.actionGeneration() != generation) return std::nullopt;
+                    dt = *left;
+                    current.reset();
+                    ++index;
+                }
+                return dt;
+            }
+            const Sequence& sequence;
+            std::size_t index = 0;
+            std::unique_ptr<SKActionRun> current;
+        };
+        return std::make_unique<Run>(*this);
+    }
+
+private:
+    std::vector<std::shared_ptr<SKAction>> actions_;
+};
+
+class RepeatForever final : public SKAction {
+public:
+    explicit RepeatForever(std::shared_ptr<SKAction> action)
+        : SKAction(std::numeric_limits<double>::infinity()), action_(std::move(action))
+    {
+    }
+
+    std::unique_ptr<SKActionRun> makeRun() const override
+    {
+        struct Run final : SKActionRun {
+            explicit Run(const RepeatForever& r) : repeat(r) {}
+            std::optional<double> step(SKNode& node, double dt) override
+            {
+                if (!repeat.action_) return std::nullopt;
+                std::uint64_t generation = node.actionGeneration();
+                for (;;) {
+                    if (!current) current = repeat.action_->makeRun();
+                    std::optional<double> left = current->step(node, dt);
+                    if (!left || node.actionGeneration() != generation) return std::nullopt;
+                    current.reset();
+                    // A cycle that used no time would loop for ever: it waits for the next frame.
+                    if (*left >= dt) return std::nullopt;
+                    dt = *left;
+                }
+            }
+            const RepeatForever& repeat;
+            std::unique_ptr<SKActionRun> current;
+        };
+        return std::make_unique<Run>(*this);
+    }
+
+private:
+    std::shared_ptr<SKAction> action_;
+};
+
+} // namespace
+
+std::shared_ptr<SKAction> SKAction::moveTo(CGPoint position, double duration)
+{
+    return std::make_shared<MoveTo>(position.x, position.y, duration);
+}
+
+std::shared_ptr<SKAction> SKAction::moveToY(CGFloat y, double duration)
+{
+    return std::make_shared<MoveTo>(std::nullopt, y, duration);
+}
+
+std::shared_ptr<SKAction> SKAction::scaleYTo(CGFloat scale, double duration)
+{
+    return std::make_shared<ScaleYTo>(scale, duration);
+}
+
+std::shared_ptr<SKAction> SKAction::fadeAlphaTo(CGFloat alpha, double duration)
+{
+    return std::make_shared<FadeAlphaTo>(alpha, duration);
+}
+
+std::shared_ptr<SKAction> SKAction::fadeOutWithDuration(double duration) { return fadeAlphaTo(0, duration); }
+
+std::shared_ptr<SKAction> SKAction::fadeInWithDuration(double duration) { return fadeAlphaTo(1, duration); }
+
+std::shared_ptr<SKAction> SKAction::waitForDuration(double duration) { return std::make_shared<Wait>(duration); }
+
+std::shared_ptr<SKAction> SKAction::removeFromParent() { return std::make_shared<RemoveFromParent>(); }
+
+std::shared_ptr<SKAction> SKAction::runBlock(std::function<void()> block)
+{
+    return std::make_shared<RunBlock>(std::move(block));
+}
+
+std::shared_ptr<SKAction> SKAction::sequence(std::vector<std::shared_ptr<SKAction>> actions)
+{
+    return std::make_shared<Sequence>(std::move(actions));
+}
+
+std::shared_ptr<SKAction> SKAction::repeatActionForever(std::shared_ptr<SKAction> action)
+{
+    return std::make_shared<RepeatForever>(std::move(action));
+}
+
+std::shared_ptr<SKAction> SKAction::playSoundFileNamed(std::string fileName, bool waitForCompletion)
+{
+    return std::make_shared<PlaySound>(std::move(fileName), waitForCompletion);
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "CGGeometry.hpp"
+#include "SKAction.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class SKPhysicsBody;
+class SKScene;
+struct SKRenderContext;
+
+// A node of the scene graph. Nodes live in std::shared_ptr; a parent owns its children and a
+// child's link to its parent is non-owning (cleared when the parent goes). A node removed from
+// its parent stays valid for whoever still holds it.
+class SKNode : public std::enable_shared_from_this<SKNode> {
+public:
+    SKNode();
+    virtual ~SKNode();
+    SKNode(const SKNode&) = delete;
+    SKNode& operator=(const SKNode&) = delete;
+
+    [[nodiscard]] static std::shared_ptr<SKNode> node() { return std::make_shared<SKNode>(); }
+
+    // Tree. A child that already has a parent moves to this one; a node cannot hold its ancestor.
+    void addChild(std::shared_ptr<SKNode> child);
+    // Ends the actions of this node and of everything below it.
+    void removeFromParent();
+    void removeAllChildren();
+    [[nodiscard]] const std::vector<std::shared_ptr<SKNode>>& children() const { return children_; }
+    [[nodiscard]] SKNode* parent() const { return parent_; }
+    // The scene at the root of this node's tree, if the root is one.
+    [[nodiscard]] SKScene* scene() const;
+    [[nodiscard]] bool inParentHierarchy(const SKNode& ancestor) const;
+
+    // Lookup. Names are matched whole; "*" matches any name. A pattern starting with "//"
+    // searches every depth below this node (depth first, in child order), otherwise only the
+    // direct children. The block may change the tree; setting stop ends the walk.
+    [[nodiscard]] std::shared_ptr<SKNode> childNodeWithName(std::string_view name) const;
+    void enumerateChildNodesWithName(std::string_view pattern,
+                                     const std::function<void(SKNode& node, bool& stop)>& block);
+    // Every visible node below this one whose accumulated frame holds the point (given in this
+    // node's coordinates), front-most first.
+    [[nodiscard]] std::vector<std::shared_ptr<SKNode>> nodesAtPoint(CGPoint point) const;
+
+    void setPosition(CGPoint position) { position_ = position; }
+    [[nodiscard]] CGPoint position() const { return position_; }
+    // Relative to the parent; larger is in front.
+    void setZPosition(CGFloat z) { zPosition_ = z; }
+    [[nodiscard]] CGFloat zPosition() const { return zPosition_; }
+    void setName(std::string name) { name_ = std::move(name); }
+    [[nodiscard]] const std::string& name() const { return name_; }
+    // A paused node and everything below it runs no actions.
+    void setPaused(bool paused) { paused_ = paused; }
+    [[nodiscard]] bool isPaused() const { return paused_; }
+    // A hidden node and everything below it is neither drawn nor hit.
+    void setHidden(bool hidden) { hidden_ = hidden; }
+    [[nodiscard]] bool isHidden() const { return hidden_; }
+    // Multiplies down the tree.
+    void setAlpha(CGFloat alpha) { alpha_ = alpha; }
+    [[nodiscard]] CGFloat alpha() const { return alpha_; }
+    void setXScale(CGFloat scale) { xScale_ = scale; }
+    void setYScale(CGFloat scale) { yScale_ = scale; }
+    void setScale(CGFloat scale) { xScale_ = yScale_ = scale; }
+    [[nodiscard]] CGFloat xScale() const { return xScale_; }
+    [[nodiscard]] CGFloat yScale() const { return yScale_; }
+
+    // The node's own content (not its children) in its parent's coordinates; empty for a plain node.
+    [[nodiscard]] CGRect frame() const;
+    // The frame joined with every visible descendant's, in the parent's coordinates.
+    [[nodiscard]] CGRect calculateAccumulatedFrame() const;
+    // A point from this node's coordinates to the scene's (or the root's).
+    [[nodiscard]] CGPoint convertPointToScene(CGPoint point) const;
+
+    // Actions start on the node's next action pass and advance by that frame's full step.
+    void runAction(std::shared_ptr<SKAction> action);
+    void removeAllActions();
+    [[nodiscard]] bool hasActions() const;
+    // Changes whenever this node's running actions are cancelled; a run that sees it change
+    // while it steps stops at once.
+    [[nodiscard]] std::uint64_t actionGeneration() const { return actionGeneration_; }
+
+    void setPhysicsBody(std::shared_ptr<SKPhysicsBody> body);
+    [[nodiscard]] const std::shared_ptr<SKPhysicsBody>& physicsBody() const { return physicsBody_; }
+
+    // Engine hooks, called by the scene's frame phases and the renderer.
+    void stepActions(double dt);
+    // Time-driven state besides actions (particles); runs when the node's actions do.
+    virtual void advanceSimulation(double /*dt*/) {}
+    // Draws the node's own look in its own coordinates; transform and alpha are already set up.
+    virtual void drawContent(SKRenderContext& /*context*/) const {}
+    // The look's bounds in the node's own coordinates, before position and scale.
+    [[nodiscard]] virtual CGRect contentBounds() const { return {}; }
+    // Maps a rect in this node's coordinates to its parent's.
+    [[nodiscard]] CGRect toParent(const CGRect& local) const;
+    // Maps a point in the parent's coordinates to this node's.
+    [[nodiscard]] CGPoint fromParent(CGPoint point) const;
+
+protected:
+    [[nodiscard]] virtual SKScene* asScene() { return nullptr; }
+
+private:
+    void cancelActionsBelow();
+
+    std::vector<std::shared_ptr<SKNode>> children_;
+    SKNode* parent_ = nullptr;
+    std::string name_;
+    CGPoint position_;
+    CGFloat zPosition_ = 0;
+    CGFloat alpha_ = 1;
+    CGFloat xScale_ = 1;
+    CGFloat yScale_ = 1;
+    bool paused_ = false;
+    bool hidden_ = false;
+
+    struct RunningAction {
+        std::shared_ptr<SKAction> action; // the run refers into it
+        std::unique_ptr<SKActionRun> run;
+    };
+    std::vector<RunningAction> actions_;
+    std::uint64_t actionGeneration_ = 0;
+    bool steppingActions_ = false;
+    std::size_t cancelledActions_ = 0; // runs before this index were cancelled during a step
+
+    std::shared_ptr<SKPhysicsBody> physicsBody_;
+};

@@ -1,0 +1,32 @@
+#include "SKScene.hpp"
+
+namespace {
+void collectUnpaused(SKNode& node, std::vector<std::shared_ptr<SKNode>>& out)
+{
+    for (auto& child : node.children()) {
+        if (child->isPaused()) continue;
+        out.push_back(child);
+        collectUnpaused(*child, out);
+    }
+}
+} // namespace
+
+SKScene::SKScene() = default;
+
+SKScene::SKScene(CGSize size) : size_(size) {}
+
+void SKScene::evaluateActions(double dt)
+{
+    // Step a snapshot, holding each node, so blocks may add, remove or free nodes on the way.
+    // A node removed earlier in the pass has had its actions cancelled and does nothing.
+    stepping_.clear();
+    if (!isPaused()) {
+        stepActions(dt);
+        collectUnpaused(*this, stepping_);
+    }
+    for (auto& node : stepping_) {
+        node->stepActions(dt);
+        if (node->inParentHierarchy(*this)) node->advanceSimulation(dt);
+    }
+    stepping_.clear();
+}

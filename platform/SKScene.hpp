@@ -1,0 +1,56 @@
+#pragma once
+
+#include "SKColor.hpp"
+#include "SKEvent.hpp"
+#include "SKNode.hpp"
+#include "SKPhysicsWorld.hpp"
+
+#include <vector>
+
+class SKView;
+
+enum class SKSceneScaleMode { fill = 0, aspectFill = 1, aspectFit = 2, resizeFill = 3 };
+
+// The root of a tree that a view presents. Subclasses override the callbacks.
+class SKScene : public SKNode {
+public:
+    SKScene();
+    explicit SKScene(CGSize size);
+
+    void setSize(CGSize size) { size_ = size; }
+    [[nodiscard]] CGSize size() const { return size_; }
+    void setScaleMode(SKSceneScaleMode mode) { scaleMode_ = mode; }
+    [[nodiscard]] SKSceneScaleMode scaleMode() const { return scaleMode_; }
+    void setBackgroundColor(SKColor color) { backgroundColor_ = color; }
+    [[nodiscard]] SKColor backgroundColor() const { return backgroundColor_; }
+    [[nodiscard]] SKPhysicsWorld& physicsWorld() { return physicsWorld_; }
+    // The view presenting this scene, if any. Not owned.
+    [[nodiscard]] SKView* view() const { return view_; }
+
+    // Callbacks, all on the main thread.
+    virtual void didMoveToView(SKView& /*view*/) {}
+    virtual void willMoveFromView(SKView& /*view*/) {}
+    // Seconds of the view's monotonic clock.
+    virtual void update(double /*currentTime*/) {}
+    virtual void keyDown(const SKEvent& /*event*/) {}
+    virtual void keyUp(const SKEvent& /*event*/) {}
+    virtual void mouseDown(const SKEvent& /*event*/) {}
+
+    // Frame phases, run by the view.
+    // Steps the actions (and particles) of every node below the scene that no paused node holds.
+    void evaluateActions(double dt);
+    void simulatePhysics(double dt) { physicsWorld_.simulate(*this, dt); }
+
+protected:
+    SKScene* asScene() override { return this; }
+
+private:
+    friend class SKView;
+
+    CGSize size_{1, 1};
+    SKSceneScaleMode scaleMode_ = SKSceneScaleMode::fill;
+    SKColor backgroundColor_ = SKColor::colorWithRed(0.15, 0.15, 0.15, 1);
+    SKPhysicsWorld physicsWorld_;
+    SKView* view_ = nullptr;
+    std::vector<std::shared_ptr<SKNode>> stepping_; // reused by every action pass
+};

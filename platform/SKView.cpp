@@ -1,0 +1,206 @@
+#include "SKView.hpp"
+
+#include "Clock.hpp"
+#include "SKAction.hpp"
+#include "SKScene.hpp"
+#include "SKTransition.hpp"
+
+#include <algorithm>
+
+// The fade is a curtain node whose alpha the engine's own actions drive: up to opaque, swap the
+// scenes, back down to clear.
+struct SKView::Fade {
+    std::shared_ptr<SKScene> incoming;
+    std::shared_ptr<SKNode> curtain = SKNode::node();
+    SKColor color;
+    bool swapped = false;
+    bool finished = false;
+};
+
+SKView::SKView(CGSize size, const Clock& clock, SoundPlayer& soundPlayer)
+    : size_(size), clock_(clock), soundPlayer_(soundPlayer)
+{
+}
+
+SKView::~SKView()
+{
+    if (fade_ && fade_->incoming) detach(*fade_->incoming);
+    if (scene_) detach(*scene_);
+}
+
+void SKView::attach(SKScene& scene)
+{
+    if (scene.scaleMode() == SKSceneScaleMode::resizeFill) scene.setSize(size_);
+    scene.view_ = this;
+    scene.didMoveToView(*this);
+}
+
+void SKView::detach(SKScene& scene)
+{
+    scene.willMoveFromView(*this);
+    scene.view_ = nullptr;
+}
+
+void SKView::presentScene(std::shared_ptr<SKScene> scene) { presentScene(std::move(scene), nullptr); }
+
+void SKView::presentScene(std::shared_ptr<SKScene> scene, std::shared_ptr<SKTransition> transition)
+{
+    if (!scene) return;
+    if (inTick_) {
+        pendingScene_ = std::move(scene);
+        pendingTransition_ = std::move(transition);
+        return;
+    }
+    if (fade_) {
+        // The newer scene takes the incoming one's place; the curtain goes on as it was.
+        if (fade_->swapped) {
+            detach(*scene_);
+            scene_ = std::move(scene);
+            attach(*scene_);
+        } else {
+            detach(*fade_->incoming);
+            fade_->incoming = std::move(scene);
+            attach(*fade_->incoming);
+        }
+        return;
+    }
+    if (transition && transition->duration() > 0 && scene_)
+        startFade(std::move(scene), *transition);
+    else
+        show(std::move(scene));
+}
+
+void SKView::show(std::shared_ptr<SKScene> scene)
+{
+    if (scene_) detach(*scene_);
+    scene_ = std::move(scene);
+    sceneHasTicked_ = false;
+    attach(*scene_);
+}
+
+void SKView::startFade(std::shared_ptr<SKScene> scene, const SKTransition& transition)
+{
+    fade_ = std::make_unique<Fade>();
+    fade_->incoming = std::move(scene);
+    fade_->color = transition.color();
+    fade_->curtain->setAlpha(0);
+    attach(*fade_->incoming);
+
+    Fade* fade = fade_.get();
+    double half = transition.duration() / 2;
+    fade_->curtain->runAction(SKAction::sequence({
+        SKAction::fadeAlphaTo(1, half),
+        SKAction::runBlock([this, fade] {
+            if (scene_) detach(*scene_);
+            scene_ = std::move(fade->incoming);
+            fade->swapped = true;
+        }),
+        SKAction::fadeAlphaTo(0, half),
+        SKAction::runBlock([fade] { fade->finished = true; }),
+    }));
+}
+
+void SKView::tick()
+{
+    double now = clock_.now();
+    double dt = sceneHasTicked_ ? std::clamp(now - lastTime_, 0.0, maxActionStep) : 0;
+    lastTime_ = now;
+    inTick_ = true;
+
+    if (fade_) {
+        // Both scenes stand still while the curtain moves.
+        fade_->curtain->stepActions(dt);
+        if (fade_->finished) {
+            fade_.reset();
+            sceneHasTicked_ = false; // the new scene's first frame has no step
+        }
+    } else if (scene_) {
+        std::shared_ptr<SKScene> scene = scene_; // stays alive through its own frame
+        sceneHasTicked_ = true;
+        // 1. the scene's own per-frame logic
+        scene->update(now);
+        // 2. actions and particles, on every node no paused node holds
+        scene->evaluateActions(dt);
+        // 3. gravity, then the contacts that began this frame
+        scene->simulatePhysics(dt);
+    }
+
+    inTick_ = false;
+    // 4. a scene presented during the frame comes in before the frame is drawn
+    if (pendingScene_) {
+        auto scene = std::move(pendingScene_);
+        auto transition = std::move(pendingTransition_);
+        presentScene(std::move(scene), std::move(transition));
+    }
+}
+
+CGPoint SKView::convertPointToScene(CGPoint p) const
+{
+    if (!scene_) return p;
+    CGSize s = scene_->size();
+    if (s.width <= 0 || s.height <= 0) return p;
+    double sx = size_.width / s.width, sy = size_.height / s.height;
+    switch (scene_->scaleMode()) {
+    case SKSceneScaleMode::resizeFill:
+        return p;
+    case SKSceneScaleMode::fill:
+        return {p.x / sx, p.y / sy};
+    case SKSceneScaleMode::aspectFit:
+    case SKSceneScaleMode::aspectFill: {
+        double k = scene_->scaleMode() == SKSceneScaleMode::aspectFit ? std::min(sx, sy) : std::max(sx, sy);
+        double ox = (size_.width - s.width * k) / 2, oy = (size_.height - s.height * k) / 2;
+        return {(p.x - ox) / k, (p.y - oy) / k};
+    }
+    }
+    return p;
+}
+
+void SKView::render(cairo_t* cr, double pixelScale) const
+{
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_scale(cr, pixelScale, pixelScale);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    // View points are y up: flip once here.
+    cairo_translate(cr, 0, size_.height);
+    cairo_scale(cr, 1, -1);
+
+    if (scene_) {
+        cairo_save(cr);
+        cairo_rectangle(cr, 0, 0, size_.width, size_.height);
+        cairo_clip(cr);
+        // The scene's points onto the view's, by the inverse of convertPointToScene.
+        CGPoint origin = convertPointToScene({0, 0});
+        CGPoint unit = convertPointToScene({1, 1});
+        double kx = unit.x - origin.x, ky = unit.y - origin.y;
+        if (kx > 0 && ky > 0) {
+            cairo_scale(cr, 1 / kx, 1 / ky);
+            cairo_translate(cr, -origin.x, -origin.y);
+            renderer_.drawScene(*scene_, cr);
+        }
+        cairo_restore(cr);
+    }
+    if (fade_) {
+        SKColor c = fade_->color;
+        cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.alpha * fade_->curtain->alpha());
+        cairo_rectangle(cr, 0, 0, size_.width, size_.height);
+        cairo_fill(cr);
+    }
+    cairo_restore(cr);
+}
+
+void SKView::keyDown(std::uint16_t keyCode)
+{
+    if (acceptsInput()) scene_->keyDown(SKEvent::key(keyCode));
+}
+
+void SKView::keyUp(std::uint16_t keyCode)
+{
+    if (acceptsInput()) scene_->keyUp(SKEvent::key(keyCode));
+}
+
+void SKView::mouseDown(CGPoint locationInView)
+{
+    if (acceptsInput()) scene_->mouseDown(SKEvent::mouse(convertPointToScene(locationInView)));
+}

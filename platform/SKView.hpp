@@ -1,0 +1,74 @@
+#pragma once
+
+#include "CGGeometry.hpp"
+#include "SKRenderer.hpp"
+
+#include <cairo.h>
+#include <cstdint>
+#include <memory>
+
+class Clock;
+class SKNode;
+class SKScene;
+class SKTransition;
+class SoundPlayer;
+
+// Presents one scene at a time and runs its frames. The clock, the sound player and the drawing
+// surface come from outside, so a test drives a view with a manual clock and an image surface.
+class SKView {
+public:
+    // After a stall (a window drag, a suspend), actions advance by at most this, so nothing jumps.
+    static constexpr double maxActionStep = 0.1;
+
+    SKView(CGSize size, const Clock& clock, SoundPlayer& soundPlayer);
+    ~SKView();
+    SKView(const SKView&) = delete;
+    SKView& operator=(const SKView&) = delete;
+
+    // Shows the scene (calling its didMoveToView) at once, or at the end of the frame when asked
+    // during one. A resize-fill scene takes the view's size first.
+    void presentScene(std::shared_ptr<SKScene> scene);
+    // The scene's didMoveToView runs when the transition starts; both scenes stand still and get
+    // no input until it ends. A scene presented during a transition replaces the incoming one.
+    void presentScene(std::shared_ptr<SKScene> scene, std::shared_ptr<SKTransition> transition);
+    [[nodiscard]] const std::shared_ptr<SKScene>& scene() const { return scene_; }
+    [[nodiscard]] bool isTransitioning() const { return fade_ != nullptr; }
+
+    [[nodiscard]] CGSize size() const { return size_; }
+    [[nodiscard]] SoundPlayer& soundPlayer() const { return soundPlayer_; }
+
+    // One frame: update, actions, physics and contacts; a scene presented meanwhile comes in at the end.
+    void tick();
+    // Draws the presented frame; the surface has pixelScale pixels per point.
+    void render(cairo_t* cr, double pixelScale) const;
+
+    // Input, delivered to the presented scene unless a transition runs.
+    void keyDown(std::uint16_t keyCode);
+    void keyUp(std::uint16_t keyCode);
+    // In view points, origin bottom-left, y up.
+    void mouseDown(CGPoint locationInView);
+
+    // Where a point of the view lies in the scene, under the scene's scale mode.
+    [[nodiscard]] CGPoint convertPointToScene(CGPoint locationInView) const;
+
+private:
+    struct Fade;
+
+    void show(std::shared_ptr<SKScene> scene);
+    void startFade(std::shared_ptr<SKScene> scene, const SKTransition& transition);
+    void attach(SKScene& scene);
+    void detach(SKScene& scene);
+    [[nodiscard]] bool acceptsInput() const { return scene_ && !fade_; }
+
+    CGSize size_;
+    const Clock& clock_;
+    SoundPlayer& soundPlayer_;
+    std::shared_ptr<SKScene> scene_;
+    std::unique_ptr<Fade> fade_;
+    std::shared_ptr<SKScene> pendingScene_;
+    std::shared_ptr<SKTransition> pendingTransition_;
+    bool inTick_ = false;
+    bool sceneHasTicked_ = false;
+    double lastTime_ = 0;
+    mutable SKRenderer renderer_;
+};
