@@ -7,9 +7,10 @@
 
 namespace {
 
-// Open fonts that stand in when a requested family is not installed: Lato for the letters
-// (it covers Turkish), then the emoji font for the hearts, then whatever fontconfig offers.
-constexpr const char* standInFamilies = "Lato,Noto Color Emoji,sans-serif";
+// Open fonts that stand in when a requested family is not installed: Lato (it covers Turkish),
+// then whatever fontconfig offers. Emoji need no entry: pango picks a colour font for them, and
+// naming one here would also hand it the spaces between emoji, which it draws far too wide.
+constexpr const char* standInFamilies = "Lato,sans-serif";
 
 // Sizes beyond this are a mistake, and pango would try to lay them out anyway.
 constexpr CGFloat maxFontSize = 1000;

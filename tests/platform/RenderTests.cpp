@@ -1,0 +1,173 @@
+#include "Clock.hpp"
+#include "DemoScene.hpp"
+#include "Pixels.hpp"
+#include "SKLabelNode.hpp"
+#include "SKShapeNode.hpp"
+#include "SKTransition.hpp"
+#include "SKView.hpp"
+#include "SoundPlayer.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Stage {
+    ManualClock clock{5000};
+    SilentSoundPlayer sound;
+    SKView view{{800, 600}, clock, sound};
+    std::shared_ptr<SKScene> scene = std::make_shared<SKScene>(CGSize{800, 600});
+
+    Stage()
+    {
+        scene->setBackgroundColor(SKColor::blackColor());
+        view.presentScene(scene);
+    }
+
+    std::shared_ptr<SKShapeNode> square(CGPoint at, CGFloat side, SKColor fill, CGFloat z = 0)
+    {
+        auto node = SKShapeNode::shapeNodeWithRectOfSize({side, side});
+        node->setPosition(at);
+        node->setFillColor(fill);
+        node->setStrokeColor(SKColor::clearColor());
+        node->setZPosition(z);
+        return node;
+    }
+
+    Canvas draw(double scale = 1)
+    {
+        Canvas canvas(800, 600, scale);
+        view.render(canvas.cr(), scale);
+        return canvas;
+    }
+};
+
+bool isRed(Pixel p) { return p.r > 200 && p.g < 90 && p.b < 90; }
+bool isGreen(Pixel p) { return p.g > 200 && p.r < 90 && p.b < 90; }
+
+// Counts the pixels in a scene rect that satisfy a test.
+template <class Test>
+int count(const Canvas& c, CGRect r, Test test)
+{
+    int n = 0;
+    double step = 1 / c.scale();
+    for (double y = r.minY() + step / 2; y < r.maxY(); y += step)
+        for (double x = r.minX() + step / 2; x < r.maxX(); x += step) n += test(c.at(x, y));
+    return n;
+}
+
+} // namespace
+
+TEST(SKRenderer, DrawsByTheSumOfDepthsWithChildrenOverParentsOnTies)
+{
+    Stage s;
+    auto back = s.square({100, 100}, 40, SKColor::redColor(), 5);
+    auto front = s.square({110, 100}, 40, SKColor::greenColor(), 1);
+    s.scene->addChild(front);
+    front->addChild(s.square({20, 0}, 20, SKColor::colorWithRed(0, 0, 1, 1), 0)); // (130, 100), over its parent
+    s.scene->addChild(back);
+    auto behind = s.square({-25, 0}, 20, SKColor::whiteColor(), -1); // x 65…85, beneath its parent
+    back->addChild(behind);
+
+    Canvas c = s.draw();
+    EXPECT_TRUE(isRed(c.at(110, 100))) << c.at(110, 100) << ": depth 5 beats depth 1 though added later";
+    EXPECT_TRUE(isGreen(c.at(125, 115))) << c.at(125, 115);
+    EXPECT_EQ(c.at(130, 100).b, 255) << "a child at the same depth draws over its parent";
+    EXPECT_TRUE(isRed(c.at(82, 100))) << "depth 5 - 1 = 4 is behind its parent at 5";
+    EXPECT_EQ(c.at(70, 100).g, 255) << "but the part beyond the parent shows";
+    EXPECT_EQ(c.at(400, 300).r, 0) << "background";
+}
+
+TEST(SKRenderer, AlphaMultipliesDownTheTreeAndHiddenSubtreesVanish)
+{
+    Stage s;
+    auto parent = s.square({200, 200}, 40, SKColor::clearColor());
+    parent->setAlpha(0.5);
+    auto child = s.square({0, 0}, 20, SKColor::whiteColor());
+    child->setAlpha(0.5);
+    parent->addChild(child);
+    s.scene->addChild(parent);
+    auto hidden = s.square({300, 200}, 20, SKColor::whiteColor());
+    hidden->setHidden(true);
+    hidden->addChild(s.square({0, 0}, 10, SKColor::whiteColor()));
+    s.scene->addChild(hidden);
+
+    Canvas c = s.draw();
+    EXPECT_NEAR(c.at(200, 200).r, 64, 2) << "0.5 x 0.5 of white over black";
+    EXPECT_EQ(c.at(300, 200).r, 0);
+}
+
+TEST(SKRenderer, ShapesAreAntialiasedAndCrispAtTwiceThePixels)
+{
+    Stage s;
+    auto circle = SKShapeNode::shapeNodeWithCircleOfRadius(50);
+    circle->setPosition({400, 300});
+    circle->setFillColor(SKColor::whiteColor());
+    circle->setStrokeColor(SKColor::clearColor());
+    s.scene->addChild(circle);
+    auto outline = SKShapeNode::shapeNodeWithRectOfSize({100, 100}, 8);
+    outline->setPosition({600, 300}); // default look: white stroke of width 1, no fill
+    s.scene->addChild(outline);
+
+    for (double scale : {1.0, 2.0}) {
+        Canvas c = s.draw(scale);
+        EXPECT_EQ(c.at(400, 300).r, 255);
+        EXPECT_EQ(c.at(400, 360).r, 0);
+        // Along the edge some pixels are partly covered.
+        int partial = count(c, {{395, 345}, {10, 10}}, [](Pixel p) { return p.r > 20 && p.r < 235; });
+        EXPECT_GT(partial, 0) << "scale " << scale;
+        EXPECT_GT(c.at(600, 349.6).r, 100) << "stroke straddles the path at y 350";
+        EXPECT_EQ(c.at(600, 300).r, 0) << "no fill by default";
+    }
+}
+
+TEST(SKRenderer, LabelsDrawTheirColourAndColourEmojiKeepTheirOwn)
+{
+    Stage s;
+    auto label = SKLabelNode::labelNodeWithFontNamed("AvenirNext-Bold");
+    label->setText("CAN: ❤️ ❤️ 🖤");
+    label->setFontSize(48);
+    label->setFontColor(SKColor::greenColor()); // so red pixels can only come from the hearts
+    label->setPosition({400, 300});
+    s.scene->addChild(label);
+
+    Canvas c = s.draw();
+    CGRect box = label->frame();
+    EXPECT_GT(count(c, box, isGreen), 100) << "the letters take the font colour";
+    EXPECT_GT(count(c, box, isRed), 300) << "the red hearts are colour glyphs";
+    c.writePng("label-hearts.png");
+}
+
+TEST(SKRenderer, FadeDarkensTheWholeViewAtItsMidpoint)
+{
+    Stage s;
+    s.scene->addChild(s.square({400, 300}, 100, SKColor::whiteColor()));
+    s.view.tick();
+    auto next = std::make_shared<SKScene>(CGSize{800, 600});
+    s.view.presentScene(next, SKTransition::fadeWithDuration(0.5));
+    for (int i = 0; i < 8; ++i) {
+        s.clock.advance(1.0 / 60);
+        s.view.tick();
+    }
+    int mid = s.draw().at(400, 300).r;
+    EXPECT_GT(mid, 80);
+    EXPECT_LT(mid, 180);
+}
+
+// The demonstration frame: written to demo.png for a person to look at, and probed here.
+TEST(SKRenderer, DemonstrationFrame)
+{
+    for (double scale : {1.0, 2.0}) {
+        Stage s;
+        auto demo = std::make_shared<DemoScene>(CGSize{800, 600});
+        demo->setScaleMode(SKSceneScaleMode::resizeFill);
+        s.view.presentScene(demo);
+        Canvas c = s.draw(scale);
+        c.writePng(scale == 1 ? "demo.png" : "demo@2x.png");
+        EXPECT_EQ(c.at(160, 420).r, 255) << "the polygon's body";
+        EXPECT_EQ(c.at(160 + 30, 420 + 60).r, 0) << "inside the notch between wing and body";
+        EXPECT_TRUE(isGreen(c.at(300 + 0.5, 420))) << c.at(300.5, 420) << ": the button's stroke";
+        EXPECT_GT(c.at(800 * 0.1 + 160, 240).b, c.at(800 * 0.1, 240).b) << "circles grow more opaque";
+        EXPECT_GT(count(c, {{560, 200}, {130, 80}}, [](Pixel p) { return p.r > 200 && p.g > 100; }), 20)
+            << "the burst's particles";
+    }
+}
