@@ -4,58 +4,216 @@
 #include "SKPhysicsBody.hpp"
 
 #include <algorithm>
+#include <bit>
 
-void ContactPass::gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat yScale)
+void ContactPass::PairSet::clear(std::size_t expected)
+{
+    std::size_t wanted = std::bit_ceil(std::max<std::size_t>(16, expected * 2));
+    if (slots_.size() < wanted || ++stamp_ == 0) {
+        slots_.assign(wanted, Slot{0, 0, 0});
+        stamp_ = 1;
+    }
+}
+
+std::size_t ContactPass::PairSet::home(std::uint64_t low, std::uint64_t high) const
+{
+    std::uint64_t h = (low * 0x9E3779B97F4A7C15ull) ^ (high + 0x632BE59BD9B4E019ull + (low << 6));
+    h ^= h >> 29;
+    return std::size_t(h) & (slots_.size() - 1);
+}
+
+bool ContactPass::PairSet::insert(std::uint64_t low, std::uint64_t high)
+{
+    for (std::size_t i = home(low, high);; i = (i + 1) & (slots_.size() - 1)) {
+        Slot& s = slots_[i];
+        if (s.stamp != stamp_) {
+            s = {low, high, stamp_};
+            return true;
+        }
+        if (s.low == low && s.high == high) return false;
+    }
+}
+
+bool ContactPass::PairSet::contains(std::uint64_t low, std::uint64_t high) const
+{
+    if (slots_.empty()) return false;
+    for (std::size_t i = home(low, high);; i = (i + 1) & (slots_.size() - 1)) {
+        const Slot& s = slots_[i];
+        if (s.stamp != stamp_) return false;
+        if (s.low == low && s.high == high) return true;
+    }
+}
+
+std::uint32_t ContactPass::groupFor(std::uint32_t category, std::uint32_t test)
+{
+    // Neighbours in the tree mostly share their masks.
+    if (lastGroup_ < groups_.size() && groups_[lastGroup_].category == category && groups_[lastGroup_].test == test)
+        return lastGroup_;
+    for (std::uint32_t g = 0; g < groups_.size(); ++g)
+        if (groups_[g].category == category && groups_[g].test == test) return lastGroup_ = g;
+    std::uint32_t g = lastGroup_ = std::uint32_t(groups_.size());
+    groups_.push_back({category, test, {}});
+    for (std::uint32_t other = 0; other <= g; ++other) {
+        if (!wantsContact(category, test, groups_[other].category, groups_[other].test)) continue;
+        groups_[g].partners.push_back(other);
+        if (other != g) groups_[other].partners.push_back(g);
+    }
+    return g;
+}
+
+void ContactPass::gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat yScale, double dt, CGVector gravity)
 {
     for (auto& child : node.children()) {
+        if (const auto& body = child->physicsBody(); body && body->isDynamic() && dt > 0) {
+            CGVector v = body->velocity();
+            if (body->affectedByGravity() && (gravity.dx != 0 || gravity.dy != 0)) {
+                v = {v.dx + gravity.dx * dt, v.dy + gravity.dy * dt};
+                body->setVelocity(v);
+            }
+            if (v.dx != 0 || v.dy != 0) child->setPosition({child->position().x + v.dx * dt, child->position().y + v.dy * dt});
+        }
         CGPoint p = child->position();
         CGPoint at{origin.x + p.x * xScale, origin.y + p.y * yScale};
         CGFloat sx = xScale * child->xScale(), sy = yScale * child->yScale();
         if (const auto& body = child->physicsBody()) {
             CGFloat hw = body->size().width * std::abs(sx) / 2, hh = body->size().height * std::abs(sy) / 2;
-            proxies_.push_back({at.x - hw, at.x + hw, at.y - hh, at.y + hh, body->categoryBitMask(),
-                                body->contactTestBitMask(), body->identifier(), child.get()});
+            std::uint32_t group = groupFor(body->categoryBitMask(), body->contactTestBitMask());
+            // A body that sits nowhere (not a finite box) is left out.
+            bool finite = std::isfinite(at.x - hw) && std::isfinite(at.x + hw) && std::isfinite(at.y - hh) &&
+                          std::isfinite(at.y + hh);
+            if (finite)
+                proxies_.push_back(
+                    {at.x - hw, at.x + hw, at.y - hh, at.y + hh, group, 0, 0, 0, 0, true, body->identifier(), child.get()});
         }
-        if (!child->children().empty()) gather(*child, at, sx, sy);
+        if (!child->children().empty()) gather(*child, at, sx, sy, dt, gravity);
     }
 }
 
-const std::vector<ContactPass::Pair>& ContactPass::run(SKNode& root)
+namespace {
+// Wide enough for the game's ships, small enough that lasers spread over many cells.
+constexpr CGFloat baseCell = 64;
+// A body spanning more cells than this is compared with every other body instead.
+constexpr std::size_t maxCellsPerBody = 64;
+constexpr std::size_t noCell = std::size_t(-1);
+} // namespace
+
+void ContactPass::binIntoGrid()
+{
+    CGFloat x0 = proxies_.front().minX, y0 = proxies_.front().minY, x1 = x0, y1 = y0;
+    for (const Proxy& p : proxies_) {
+        x0 = std::min(x0, p.minX), y0 = std::min(y0, p.minY);
+        x1 = std::max(x1, p.maxX), y1 = std::max(y1, p.maxY);
+    }
+    // Bodies scattered far apart get coarser cells, so the grid stays near the body count.
+    CGFloat budget = CGFloat(4 * proxies_.size() + 64);
+    cell_ = baseCell;
+    while ((x1 - x0) / cell_ + 1 > 65535 || (y1 - y0) / cell_ + 1 > 65535 ||
+           ((x1 - x0) / cell_ + 1) * ((y1 - y0) / cell_ + 1) > budget)
+        cell_ *= 2;
+    perCell_ = 1 / cell_;
+    originX_ = x0, originY_ = y0;
+    columns_ = std::size_t((x1 - x0) * perCell_) + 1;
+    rows_ = std::size_t((y1 - y0) * perCell_) + 1;
+
+    // Count, then place: a counting sort by (cell, group).
+    const std::size_t groups = groups_.size();
+    starts_.assign(columns_ * rows_ * groups + 1, 0);
+    oversized_.clear();
+    for (std::uint32_t i = 0; i < proxies_.size(); ++i) {
+        Proxy& p = proxies_[i];
+        p.cellX0 = std::uint16_t((p.minX - originX_) * perCell_);
+        p.cellX1 = std::uint16_t(std::min<std::size_t>(std::size_t((p.maxX - originX_) * perCell_), columns_ - 1));
+        p.cellY0 = std::uint16_t((p.minY - originY_) * perCell_);
+        p.cellY1 = std::uint16_t(std::min<std::size_t>(std::size_t((p.maxY - originY_) * perCell_), rows_ - 1));
+        if (std::size_t(p.cellX1 - p.cellX0 + 1) * (p.cellY1 - p.cellY0 + 1) > maxCellsPerBody) {
+            oversized_.push_back(i);
+            p.binned = false;
+            continue;
+        }
+        for (std::size_t cy = p.cellY0; cy <= p.cellY1; ++cy)
+            for (std::size_t cx = p.cellX0; cx <= p.cellX1; ++cx) ++starts_[(cy * columns_ + cx) * groups + p.group + 1];
+    }
+    for (std::size_t k = 1; k < starts_.size(); ++k) starts_[k] += starts_[k - 1];
+    entries_.resize(starts_.back());
+    std::vector<std::uint32_t>& cursor = scratch_;
+    cursor.assign(starts_.begin(), starts_.end() - 1);
+    for (std::uint32_t i = 0; i < proxies_.size(); ++i) {
+        const Proxy& p = proxies_[i];
+        if (!p.binned) continue;
+        for (std::size_t cy = p.cellY0; cy <= p.cellY1; ++cy)
+            for (std::size_t cx = p.cellX0; cx <= p.cellX1; ++cx)
+                entries_[cursor[(cy * columns_ + cx) * groups + p.group]++] = i;
+    }
+}
+
+void ContactPass::test(std::uint32_t ia, std::uint32_t ib, std::size_t cellX, std::size_t cellY)
+{
+    const Proxy& a = proxies_[ia];
+    const Proxy& b = proxies_[ib];
+    // Touching edges do not overlap: every comparison is strict.
+    if (!(a.minX < b.maxX && b.minX < a.maxX && a.minY < b.maxY && b.minY < a.maxY)) return;
+    // A pair sharing several cells counts once: in the first cell both cover.
+    if (cellX != noCell && (std::max(a.cellX0, b.cellX0) != cellX || std::max(a.cellY0, b.cellY0) != cellY)) return;
+    if (a.id < b.id)
+        touching_.push_back({a.id, b.id, a.node, b.node});
+    else
+        touching_.push_back({b.id, a.id, b.node, a.node});
+}
+
+void ContactPass::compareWithinCells()
+{
+    const std::size_t groups = groups_.size();
+    for (std::size_t cy = 0; cy < rows_; ++cy) {
+        for (std::size_t cx = 0; cx < columns_; ++cx) {
+            const std::uint32_t* cell = &starts_[(cy * columns_ + cx) * groups];
+            for (std::uint32_t g = 0; g < groups; ++g) {
+                for (std::uint32_t h : groups_[g].partners) {
+                    if (h < g) continue; // each pair of groups once
+                    for (std::uint32_t i = cell[g]; i < cell[g + 1]; ++i)
+                        for (std::uint32_t j = (h == g ? i + 1 : cell[h]); j < cell[h + 1]; ++j)
+                            test(entries_[i], entries_[j], cx, cy);
+                }
+            }
+        }
+    }
+}
+
+void ContactPass::compareOversized()
+{
+    for (std::uint32_t big : oversized_) {
+        const auto& partners = groups_[proxies_[big].group].partners;
+        for (std::uint32_t i = 0; i < proxies_.size(); ++i) {
+            if (i == big) continue;
+            if (!proxies_[i].binned && i < big) continue; // that pair was compared from the other side
+            if (std::find(partners.begin(), partners.end(), proxies_[i].group) != partners.end())
+                test(big, i, noCell, noCell);
+        }
+    }
+}
+
+const std::vector<ContactPass::Pair>& ContactPass::run(SKNode& root, double dt, CGVector gravity)
 {
     proxies_.clear();
     touching_.clear();
     begun_.clear();
-    gather(root, {0, 0}, 1, 1);
+    pairs_.clear();
+    gather(root, {0, 0}, 1, 1, dt, gravity);
+    // Bodies of a group that meets no group are never compared.
+    std::erase_if(proxies_, [this](const Proxy& p) { return groups_[p.group].partners.empty(); });
 
-    std::sort(proxies_.begin(), proxies_.end(), [](const Proxy& a, const Proxy& b) { return a.minX < b.minX; });
-
-    // Touching edges do not overlap: every comparison is strict.
-    active_.clear();
-    for (std::size_t i = 0; i < proxies_.size(); ++i) {
-        const Proxy& a = proxies_[i];
-        std::size_t kept = 0;
-        for (std::size_t j : active_) {
-            const Proxy& b = proxies_[j];
-            if (b.maxX <= a.minX) continue; // left behind for good
-            active_[kept++] = j;
-            if (a.minY < b.maxY && b.minY < a.maxY && wantsContact(a.category, a.test, b.category, b.test)) {
-                if (a.id < b.id)
-                    touching_.push_back({a.id, b.id, a.node, b.node});
-                else
-                    touching_.push_back({b.id, a.id, b.node, a.node});
-            }
-        }
-        active_.resize(kept);
-        active_.push_back(i);
+    if (!proxies_.empty()) {
+        binIntoGrid();
+        compareWithinCells();
+        compareOversized();
     }
 
-    std::sort(touching_.begin(), touching_.end());
-    std::size_t p = 0;
-    for (const Touch& t : touching_) {
-        while (p < previous_.size() && previous_[p] < t) ++p;
-        bool wasTouching = p < previous_.size() && !(t < previous_[p]);
-        if (!wasTouching) begun_.push_back({t.nodeLow, t.nodeHigh});
-    }
-    std::swap(previous_, touching_);
-    return begun_;
+    now_.clear(touching_.size());
+    for (const Touch& t : touching_)
+        if (now_.insert(t.low, t.high) && !before_.contains(t.low, t.high)) begun_.push_back(t);
+    std::swap(now_, before_);
+
+    std::sort(begun_.begin(), begun_.end(),
+              [](const Touch& a, const Touch& b) { return a.low != b.low ? a.low < b.low : a.high < b.high; });
+    for (const Touch& t : begun_) pairs_.push_back({t.nodeLow, t.nodeHigh});
+    return pairs_;
 }

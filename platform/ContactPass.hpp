@@ -3,15 +3,14 @@
 #include "CGGeometry.hpp"
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 class SKNode;
-class SKPhysicsBody;
 
 // Finds the pairs of bodies below a root that overlap now and did not last time, and whose
-// masks ask for a contact. Sort and sweep along x keeps thousands of bodies cheap; the buffers
-// are kept from frame to frame, so a steady frame allocates nothing.
+// masks ask for a contact. Bodies are grouped by their masks, so groups that never meet (a
+// laser and a laser) are never compared, and binned into a uniform grid, so only bodies that
+// share a cell are. The buffers stay from frame to frame: a steady frame allocates nothing.
 class ContactPass {
 public:
     struct Pair {
@@ -19,31 +18,67 @@ public:
         SKNode* nodeB;
     };
 
-    // The new pairs, older body (lower identifier) first, in a fixed order.
-    const std::vector<Pair>& run(SKNode& root);
+    // Moves the dynamic bodies by their velocity (which gravity, in points per second squared,
+    // changes first), then finds the new pairs: older body (lower identifier) first, ordered by
+    // the bodies' identifiers.
+    const std::vector<Pair>& run(SKNode& root, double dt, CGVector gravity);
 
 private:
     struct Proxy {
         CGFloat minX, maxX, minY, maxY;
-        std::uint32_t category, test;
+        std::uint32_t group;
+        std::uint16_t cellX0, cellX1, cellY0, cellY1; // the grid cells the box covers
+        bool binned;                                  // false for an oversized body
         std::uint64_t id;
         SKNode* node;
+    };
+    struct Group {
+        std::uint32_t category, test;
+        std::vector<std::uint32_t> partners; // groups whose bodies this group's bodies may touch
     };
     struct Touch {
         std::uint64_t low, high;
         SKNode* nodeLow;
         SKNode* nodeHigh;
-        friend bool operator<(const Touch& a, const Touch& b)
-        {
-            return a.low != b.low ? a.low < b.low : a.high < b.high;
-        }
+    };
+    // Pairs touching in one frame: open addressing, emptied in O(1) by a new stamp.
+    class PairSet {
+    public:
+        void clear(std::size_t expected);
+        // False when the pair was there already.
+        bool insert(std::uint64_t low, std::uint64_t high);
+        [[nodiscard]] bool contains(std::uint64_t low, std::uint64_t high) const;
+
+    private:
+        struct Slot {
+            std::uint64_t low, high;
+            std::uint32_t stamp;
+        };
+        [[nodiscard]] std::size_t home(std::uint64_t low, std::uint64_t high) const;
+        std::vector<Slot> slots_;
+        std::uint32_t stamp_ = 0;
     };
 
-    void gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat yScale);
+    void gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat yScale, double dt, CGVector gravity);
+    std::uint32_t groupFor(std::uint32_t category, std::uint32_t test);
+    void binIntoGrid();
+    void compareWithinCells();
+    void compareOversized();
+    void test(std::uint32_t a, std::uint32_t b, std::size_t cellX, std::size_t cellY);
 
     std::vector<Proxy> proxies_;
-    std::vector<std::size_t> active_;
+    std::vector<Group> groups_;
+    // The grid: cells of `cell_` points from (originX_, originY_); each cell's entries are
+    // proxy indices ordered by group, found through starts_ by (cell, group).
+    CGFloat cell_ = 0, perCell_ = 0, originX_ = 0, originY_ = 0;
+    std::size_t columns_ = 0, rows_ = 0;
+    std::vector<std::uint32_t> starts_;
+    std::vector<std::uint32_t> entries_;
+    std::vector<std::uint32_t> oversized_; // bodies too big to bin; compared with everyone
+    std::vector<std::uint32_t> scratch_;
+    std::uint32_t lastGroup_ = 0;
     std::vector<Touch> touching_;
-    std::vector<Touch> previous_;
-    std::vector<Pair> begun_;
+    PairSet now_, before_;
+    std::vector<Touch> begun_;
+    std::vector<Pair> pairs_;
 };

@@ -12,30 +12,10 @@ SKPhysicsWorld::SKPhysicsWorld() : contacts_(std::make_unique<ContactPass>()) {}
 
 SKPhysicsWorld::~SKPhysicsWorld() = default;
 
-void SKPhysicsWorld::integrate(SKNode& node, double dt)
-{
-    for (auto& child : node.children()) {
-        if (const auto& body = child->physicsBody(); body && body->isDynamic()) {
-            CGVector v = body->velocity();
-            if (body->affectedByGravity()) {
-                v.dx += gravity_.dx * pointsPerMetre * dt;
-                v.dy += gravity_.dy * pointsPerMetre * dt;
-                body->setVelocity(v);
-            }
-            if (v.dx != 0 || v.dy != 0) {
-                CGPoint p = child->position();
-                child->setPosition({p.x + v.dx * dt, p.y + v.dy * dt});
-            }
-        }
-        integrate(*child, dt);
-    }
-}
-
 void SKPhysicsWorld::simulate(SKNode& root, double dt)
 {
-    if (dt > 0) integrate(root, dt);
-
-    const auto& begun = contacts_->run(root);
+    CGVector gravity{gravity_.dx * pointsPerMetre, gravity_.dy * pointsPerMetre};
+    const auto& begun = contacts_->run(root, dt, gravity);
     if (begun.empty() || !contactDelegate_) return;
 
     // Hold every node of this frame's contacts, so none is freed while the delegate works.

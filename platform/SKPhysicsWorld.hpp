@@ -26,8 +26,6 @@ public:
     void simulate(SKNode& root, double dt);
 
 private:
-    void integrate(SKNode& node, double dt);
-
     CGVector gravity_{0, -9.8};
     SKPhysicsContactDelegate* contactDelegate_ = nullptr;
     std::unique_ptr<ContactPass> contacts_;

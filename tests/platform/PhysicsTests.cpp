@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // Records every contact as "a+b" by the nodes' names, in delivery order.
@@ -143,4 +145,20 @@ TEST(SKPhysicsWorld, BodiesUseSceneCoordinatesAndGravityMovesOnlyDynamicBodies)
     for (int i = 0; i < 60; ++i) w.step();
     EXPECT_LT(still->position().y, 500 - 0.5 * 9.8 * 150 * 0.9);
     EXPECT_EQ(fixed->position(), (CGPoint{700, 500}));
+}
+
+TEST(SKPhysicsWorld, HugeFarAndBrokenBodiesAreHandled)
+{
+    World w;
+    // A body far wider than the grid's cells meets the small ones it covers, once each.
+    w.body("wall", {400, 300}, {5000, 10}, 1, 4);
+    w.body("e1", {100, 300}, {50, 45}, 4, 1);
+    w.body("e2", {700, 305}, {50, 45}, 4, 1);
+    w.body("e3", {700, 400}, {50, 45}, 4, 1);
+    // Far away, and nowhere at all: neither may upset the pass.
+    w.body("far", {1e12, -1e12}, {50, 45}, 4, 1);
+    w.body("nan", {std::nan(""), 0}, {50, 45}, 4, 1);
+    w.body("huge", {0, 0}, {1e300, 1e300}, 4, 0);
+    EXPECT_EQ(w.step(), (Names{"wall+e1", "wall+e2", "wall+huge"}));
+    EXPECT_EQ(w.step(), Names{});
 }

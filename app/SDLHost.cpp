@@ -1,0 +1,134 @@
+#include "SDLHost.hpp"
+
+#include "KeyMap.hpp"
+#include "SKView.hpp"
+
+#include <SDL.h>
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+// SDL quietly falls back to an invisible window when there is no display; only a driver that
+// was asked for by name may be headless.
+bool isHeadless(const char* driver)
+{
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// X11 has no per-window scale: follow the desktop's integer scale when it sets one.
+double desktopScale()
+{
+    const char* gdk = std::getenv("GDK_SCALE");
+    int scale = gdk ? std::atoi(gdk) : 1;
+    return scale >= 1 && scale <= 4 ? scale : 1;
+}
+
+} // namespace
+
+std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size)
+{
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::cerr << "tarvenko: cannot start the display (" << SDL_GetError() << ")\n";
+        return nullptr;
+    }
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (isHeadless(driver) && !(asked && std::strcmp(asked, driver) == 0)) {
+        std::cerr << "tarvenko: no display to open the window on (is DISPLAY or WAYLAND_DISPLAY set?)\n";
+        SDL_Quit();
+        return nullptr;
+    }
+
+    std::unique_ptr<SDLHost> host(new SDLHost);
+    host->size_ = size;
+    double scale = std::strcmp(driver, "x11") == 0 ? desktopScale() : 1;
+    host->window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, int(size.width * scale),
+                                     int(size.height * scale), SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (!host->window_) {
+        std::cerr << "tarvenko: cannot open the window (" << SDL_GetError() << ")\n";
+        return nullptr;
+    }
+    host->renderer_ = SDL_CreateRenderer(host->window_, -1, 0);
+    if (!host->renderer_) host->renderer_ = SDL_CreateRenderer(host->window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!host->renderer_) {
+        std::cerr << "tarvenko: cannot draw in the window (" << SDL_GetError() << ")\n";
+        return nullptr;
+    }
+    int pixelWidth = 0, pixelHeight = 0;
+    SDL_GetRendererOutputSize(host->renderer_, &pixelWidth, &pixelHeight);
+    host->pixelScale_ = pixelWidth / size.width;
+    host->texture_ = SDL_CreateTexture(host->renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                       pixelWidth, pixelHeight);
+    if (!host->texture_) {
+        std::cerr << "tarvenko: cannot draw in the window (" << SDL_GetError() << ")\n";
+        return nullptr;
+    }
+    // Keys go straight to the game, never through an input method.
+    SDL_StopTextInput();
+    return host;
+}
+
+SDLHost::~SDLHost()
+{
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+    SDL_Quit();
+}
+
+bool SDLHost::deliverEvents(SKView& view)
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_QUIT:
+            return false;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) return false;
+            break;
+        case SDL_KEYDOWN:
+            // Repeats count as presses: a held space bar keeps firing.
+            if (auto code = virtualKeyCode(event.key.keysym.scancode)) view.keyDown(*code);
+            break;
+        case SDL_KEYUP:
+            if (auto code = virtualKeyCode(event.key.keysym.scancode)) view.keyUp(*code);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT) {
+                // Window coordinates are y down, in window units; the view's are y up, in points.
+                int w = 0, h = 0;
+                SDL_GetWindowSize(window_, &w, &h);
+                double kx = w > 0 ? size_.width / w : 1, ky = h > 0 ? size_.height / h : 1;
+                view.mouseDown({event.button.x * kx, size_.height - event.button.y * ky});
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+void SDLHost::present(const SKView& view)
+{
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
+    int w = 0, h = 0;
+    SDL_QueryTexture(texture_, nullptr, nullptr, &w, &h);
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(static_cast<unsigned char*>(pixels), CAIRO_FORMAT_ARGB32, w, h, pitch);
+    cairo_t* cr = cairo_create(surface);
+    view.render(cr, pixelScale_);
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    SDL_UnlockTexture(texture_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+}

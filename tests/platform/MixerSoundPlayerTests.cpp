@@ -1,0 +1,79 @@
+#include "MixerSoundPlayer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+struct TempBundle {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("tarvenko-sound-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    TempBundle() { std::filesystem::create_directories(dir); }
+    ~TempBundle() { std::filesystem::remove_all(dir); }
+
+    // A mono 16-bit WAV of `seconds` of a square wave.
+    void writeWav(const std::string& name, double seconds, int rate = 22050)
+    {
+        std::uint32_t frames = std::uint32_t(seconds * rate), bytes = frames * 2;
+        std::ofstream out(dir / name, std::ios::binary);
+        auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+        auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+        out << "RIFF";
+        u32(36 + bytes);
+        out << "WAVEfmt ";
+        u32(16), u16(1), u16(1), u32(rate), u32(rate * 2), u16(2), u16(16);
+        out << "data";
+        u32(bytes);
+        for (std::uint32_t i = 0; i < frames; ++i) u16((i / 50) % 2 ? 8000 : std::uint16_t(-8000));
+    }
+};
+
+int lines(const std::string& s) { return int(std::count(s.begin(), s.end(), '\n')); }
+
+} // namespace
+
+TEST(MixerSoundPlayer, LoadsEachFileOnceAndNamesEachBadFileOnce)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    TempBundle t;
+    t.writeWav("laser.wav", 0.25);
+    std::ofstream(t.dir / "explosion.wav") << "not a wave";
+
+    testing::internal::CaptureStderr();
+    {
+        MixerSoundPlayer player{SKBundle(t.dir)};
+        ASSERT_TRUE(player.hasDevice());
+        for (int i = 0; i < 40; ++i) player.play("laser.wav"); // more than there are channels
+        EXPECT_NEAR(player.duration("laser.wav"), 0.25, 0.01);
+        player.play("explosion.wav");
+        player.play("explosion.wav");
+        player.play("missing.wav");
+        player.play("missing.wav");
+        EXPECT_EQ(player.duration("missing.wav"), 0);
+    }
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(lines(err), 2) << err;
+    EXPECT_NE(err.find("explosion.wav"), std::string::npos) << err;
+    EXPECT_NE(err.find("missing.wav"), std::string::npos) << err;
+}
+
+TEST(MixerSoundPlayer, NoAudioDeviceMeansSilenceAndOneNote)
+{
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    TempBundle t;
+    t.writeWav("laser.wav", 0.1);
+    testing::internal::CaptureStderr();
+    {
+        MixerSoundPlayer player{SKBundle(t.dir)};
+        EXPECT_FALSE(player.hasDevice());
+        player.play("laser.wav");
+        player.play("missing.wav");
+    }
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(lines(err), 1) << err;
+    EXPECT_NE(err.find("silently"), std::string::npos) << err;
+    unsetenv("SDL_AUDIODRIVER");
+}
