@@ -1,25 +1,26 @@
 #include "Clock.hpp"
-#include "DemoScene.hpp"
 #include "FramePacer.hpp"
 #include "MixerSoundPlayer.hpp"
 #include "SDLHost.hpp"
 #include "SKView.hpp"
+#include "TarvenkoApp.hpp"
 
 int main()
 {
-    // Init: the window, the sound, the view and its first scene.
-    auto host = SDLHost::open("Tarvenko", {800, 600});
+    // Init: the window, the sound, the view and the first scene.
+    AppDelegate delegate;
+    TarvenkoApp app;
+    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize);
     if (!host) return 1;
+    delegate.applicationDidFinishLaunching();
     MonotonicClock clock;
     MixerSoundPlayer sound;
     SKView view(host->size(), clock, sound);
-    auto scene = std::make_shared<DemoScene>(host->size());
-    scene->setScaleMode(SKSceneScaleMode::resizeFill);
-    view.presentScene(scene);
+    view.presentScene(app.scene());
 
-    // Update and draw, 60 times a second, until the window closes.
-    FramePacer pacer(60);
-    while (host->deliverEvents(view)) {
+    // Update and draw, at a steady 60 frames a second, until the window closes.
+    FramePacer pacer(TarvenkoApp::preferredFramesPerSecond);
+    while (host->deliverEvents(view) || !delegate.applicationShouldTerminateAfterLastWindowClosed()) {
         view.tick();
         host->present(view);
         pacer.waitForNextFrame();

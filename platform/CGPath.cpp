@@ -42,6 +42,14 @@ CGPath CGPath::ellipseInRect(const CGRect& r)
     return path;
 }
 
+CGPath CGPath::closedPolygon(std::initializer_list<CGPoint> points)
+{
+    CGPath path;
+    for (CGPoint p : points) path.isEmpty() ? path.moveTo(p) : path.addLineTo(p);
+    path.closeSubpath();
+    return path;
+}
+
 void CGPath::moveTo(CGPoint p)
 {
     elements_.push_back({Op::move, {p}});

@@ -2,6 +2,7 @@
 
 #include "CGGeometry.hpp"
 
+#include <initializer_list>
 #include <vector>
 
 // A vector outline: subpaths of lines and cubic curves. Built once, then shared by value.
@@ -18,6 +19,8 @@ public:
     // Centred or corner-anchored rectangles; the radius is clamped to half the shorter side.
     [[nodiscard]] static CGPath rect(const CGRect& rect, CGFloat cornerRadius = 0);
     [[nodiscard]] static CGPath ellipseInRect(const CGRect& rect);
+    // Move to the first point, a line to each of the others in turn, then close.
+    [[nodiscard]] static CGPath closedPolygon(std::initializer_list<CGPoint> points);
 
     void moveTo(CGPoint p);
     void addLineTo(CGPoint p);

@@ -15,6 +15,11 @@ SKScene::SKScene() = default;
 
 SKScene::SKScene(CGSize size) : size_(size) {}
 
+SKScene::SKScene(const SKCoder& coder) : size_(coder.size)
+{
+    if (coder.backgroundColor) backgroundColor_ = *coder.backgroundColor;
+}
+
 void SKScene::evaluateActions(double dt)
 {
     // Step a snapshot, holding each node, so blocks may add, remove or free nodes on the way.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SKBundle.hpp"
+#include "SKCoder.hpp"
 #include "SKColor.hpp"
 #include "SKEvent.hpp"
 #include "SKNode.hpp"
@@ -16,6 +18,18 @@ class SKScene : public SKNode {
 public:
     SKScene();
     explicit SKScene(CGSize size);
+    // A scene as its resource describes it.
+    explicit SKScene(const SKCoder& coder);
+
+    // A scene of class T (constructible from an SKCoder) from the resource "<name>.scene.json";
+    // nothing when there is no such resource or it cannot be used.
+    template <class T>
+    [[nodiscard]] static std::shared_ptr<T> nodeWithFileNamed(std::string_view name,
+                                                              const SKBundle& bundle = SKBundle::main())
+    {
+        auto coder = SKCoder::sceneNamed(name, bundle);
+        return coder ? std::make_shared<T>(*coder) : nullptr;
+    }
 
     void setSize(CGSize size) { size_ = size; }
     [[nodiscard]] CGSize size() const { return size_; }

@@ -4,7 +4,7 @@
 
 // One frame of everything the scene graph draws: a concave polygon, a rounded rectangle,
 // circles of several alphas, a two-line centred label, hearts with Turkish capitals, and a
-// particle emitter. Used to look at the renderer, and shown by the host until the game exists.
+// particle emitter. Written to a PNG by the render tests, for a person to look at.
 class DemoScene : public SKScene {
 public:
     using SKScene::SKScene;

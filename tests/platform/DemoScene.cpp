@@ -11,13 +11,9 @@ void DemoScene::didMoveToView(SKView&)
     CGFloat w = size().width, h = size().height;
 
     // A concave 13-point outline, pointing up.
-    CGPath hull;
-    const CGPoint points[] = {{0, 40},   {7, 25},    {8, -5},    {28, -20},  {28, -25}, {12, -20}, {12, -25},
-                              {-12, -25}, {-12, -20}, {-28, -25}, {-28, -20}, {-8, -5},  {-7, 25}};
-    hull.moveTo(points[0]);
-    for (const CGPoint& p : points) hull.addLineTo(p);
-    hull.closeSubpath();
-    auto ship = SKShapeNode::shapeNodeWithPath(hull);
+    auto ship = SKShapeNode::shapeNodeWithPath(CGPath::closedPolygon({{0, 40}, {7, 25}, {8, -5}, {28, -20}, {28, -25},
+                                                                      {12, -20}, {12, -25}, {-12, -25}, {-12, -20},
+                                                                      {-28, -25}, {-28, -20}, {-8, -5}, {-7, 25}}));
     ship->setPosition({w * 0.2, h * 0.7});
     ship->setScale(2);
     ship->setFillColor(SKColor::whiteColor());

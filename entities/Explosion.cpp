@@ -1,0 +1,3 @@
+#include "GameScene.hpp"
+
+void GameScene::createExplosion(CGPoint) {}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "SKAction.hpp"
+#include "SKCoder.hpp"
+#include "SKLabelNode.hpp"
+#include "SKPhysicsBody.hpp"
+#include "SKScene.hpp"
+#include "SKShapeNode.hpp"
+
+#include <cstdint>
+#include <memory>
+
+// The category bits every body in the game carries; contacts are told apart by them.
+struct PhysicsCategory {
+    static constexpr std::uint32_t player = 1;
+    static constexpr std::uint32_t laser = 2;
+    static constexpr std::uint32_t enemy = 4;
+};
+
+// Set once the warning panel's button has been pressed; lasts for the rest of the process,
+// so a restarted game skips the panel. Never stored.
+extern bool disclaimerAccepted;
+
+// The one scene of the game and the owner of all its state: the star field, the player's ship,
+// the enemies and lasers, the HUD and the two panels. Its methods live in scene/ (start-up,
+// frame update, keyboard, mouse, contacts), entities/ (the builders) and hud/ (labels, panels).
+class GameScene : public SKScene, public SKPhysicsContactDelegate {
+public:
+    // The three ways a scene is made: with a size (a restart), without one (the size is set
+    // afterwards), and from a scene resource.
+    explicit GameScene(CGSize size);
+    GameScene();
+    explicit GameScene(const SKCoder& coder);
+
+    // Platform callbacks.
+    void didMoveToView(SKView& view) override;
+    void update(double currentTime) override;
+    void keyDown(const SKEvent& event) override;
+    void keyUp(const SKEvent& event) override;
+    void mouseDown(const SKEvent& event) override;
+    void didBeginContact(const SKPhysicsContact& contact) override;
+
+    // The game's own steps.
+    virtual void showDisclaimerOrStart();
+    virtual void createStarfield();
+    virtual void createPlayer();
+    virtual void setupScoreLabel();
+    virtual void setupLivesLabel();
+    virtual void setupPauseLabel();
+    virtual void togglePause();
+    virtual void fireLaser();
+    virtual void spawnEnemy();
+    virtual void createExplosion(CGPoint position);
+    virtual void gameOver();
+
+    // A star's re-entry at the top, at a new x; nothing once its scene is gone.
+    static void resetStar(const std::weak_ptr<GameScene>& scene, SKNode& star);
+
+    [[nodiscard]] const std::shared_ptr<SKShapeNode>& player() const { return player_; }
+    [[nodiscard]] const std::shared_ptr<SKLabelNode>& scoreLabel() const { return scoreLabel_; }
+    [[nodiscard]] const std::shared_ptr<SKLabelNode>& pauseLabel() const { return pauseLabel_; }
+    [[nodiscard]] std::int64_t score() const { return score_; }
+    [[nodiscard]] std::int64_t lives() const { return lives_; }
+    [[nodiscard]] const std::shared_ptr<SKLabelNode>& livesLabel() const { return livesLabel_; }
+    [[nodiscard]] double lastUpdateTime() const { return lastUpdateTime_; }
+    [[nodiscard]] double lastEnemyTime() const { return lastEnemyTime_; }
+    [[nodiscard]] bool isMovingLeft() const { return isMovingLeft_; }
+    [[nodiscard]] bool isMovingRight() const { return isMovingRight_; }
+    [[nodiscard]] CGFloat playerSpeed() const { return playerSpeed_; }
+    [[nodiscard]] bool isGamePaused() const { return isGamePaused_; }
+    [[nodiscard]] const std::shared_ptr<SKAction>& laserSound() const { return laserSound_; }
+    [[nodiscard]] const std::shared_ptr<SKAction>& explosionSound() const { return explosionSound_; }
+
+private:
+    void continueFromDisclaimer();
+    void restart();
+    [[nodiscard]] std::weak_ptr<GameScene> weakSelf();
+
+    // Node fields stay set after their node leaves the scene.
+    std::shared_ptr<SKShapeNode> player_;
+    std::shared_ptr<SKLabelNode> scoreLabel_;
+    std::shared_ptr<SKLabelNode> pauseLabel_;
+    std::int64_t score_ = 0;
+    std::int64_t lives_ = 3;
+    std::shared_ptr<SKLabelNode> livesLabel_;
+    double lastUpdateTime_ = 0; // 0: not set since play last began
+    double lastEnemyTime_ = 0;
+    bool isMovingLeft_ = false;
+    bool isMovingRight_ = false;
+    const CGFloat playerSpeed_ = 8; // points per frame
+    bool isGamePaused_ = false;     // warning panel, pause or game over
+    const std::shared_ptr<SKAction> laserSound_ = SKAction::playSoundFileNamed("laser.wav", false);
+    const std::shared_ptr<SKAction> explosionSound_ = SKAction::playSoundFileNamed("explosion.wav", false);
+};

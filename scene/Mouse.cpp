@@ -1,0 +1,42 @@
+#include "GameScene.hpp"
+
+#include "SKTransition.hpp"
+#include "SKView.hpp"
+
+namespace {
+constexpr double restartFade = 0.5; // seconds
+} // namespace
+
+void GameScene::mouseDown(const SKEvent& event)
+{
+    CGPoint location = event.locationInNode(*this);
+    // Front-most first; a button's label carries the button's name, so either one counts.
+    for (const auto& node : nodesAtPoint(location)) {
+        if (node->name() == "continueButton") {
+            continueFromDisclaimer();
+            return;
+        }
+        if (node->name() == "restartButton") {
+            restart();
+            return;
+        }
+    }
+}
+
+void GameScene::continueFromDisclaimer()
+{
+    if (auto panel = childNodeWithName("disclaimerPanel")) panel->removeFromParent();
+    disclaimerAccepted = true;
+    isGamePaused_ = false;
+    createPlayer();
+    setupPauseLabel();
+}
+
+void GameScene::restart()
+{
+    SKView* presenter = view();
+    if (!presenter) return;
+    auto scene = std::make_shared<GameScene>(size());
+    scene->setScaleMode(scaleMode());
+    presenter->presentScene(scene, SKTransition::fadeWithDuration(restartFade));
+}

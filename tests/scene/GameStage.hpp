@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Clock.hpp"
+#include "GameScene.hpp"
+#include "SKView.hpp"
+#include "SoundPlayer.hpp"
+
+#include <string>
+#include <vector>
+
+// A GameScene presented in a headless 800 x 600 view with a manual clock (frames of 1/60 s)
+// and a recording sound player.
+struct GameStage {
+    static constexpr double frameTime = 1.0 / 60;
+    enum Key : std::uint16_t { A = 0, D = 2, Space = 49, Esc = 53, Left = 123, Right = 124 };
+
+    ManualClock clock{1000};
+    RecordingSoundPlayer sound;
+    SKView view{{800, 600}, clock, sound};
+    std::shared_ptr<GameScene> scene;
+
+    // The first scene of a run shows the warning panel; a later one goes straight to play.
+    explicit GameStage(bool disclaimerAlreadyAccepted)
+    {
+        disclaimerAccepted = disclaimerAlreadyAccepted;
+        scene = std::make_shared<GameScene>();
+        scene->setSize({800, 600});
+        scene->setScaleMode(SKSceneScaleMode::resizeFill);
+        view.presentScene(scene);
+    }
+
+    void frames(int n = 1)
+    {
+        for (int i = 0; i < n; ++i) {
+            clock.advance(frameTime);
+            view.tick();
+        }
+    }
+    void press(std::uint16_t key) { view.keyDown(key); }
+    void release(std::uint16_t key) { view.keyUp(key); }
+    void click(CGPoint at) { view.mouseDown(at); }
+
+    [[nodiscard]] std::vector<std::shared_ptr<SKNode>> named(const std::string& name) const
+    {
+        std::vector<std::shared_ptr<SKNode>> found;
+        for (auto& child : scene->children())
+            if (child->name() == name) found.push_back(child);
+        return found;
+    }
+    [[nodiscard]] std::size_t count(const std::string& name) const { return named(name).size(); }
+    // Lasers are the scene's children with a laser body.
+    [[nodiscard]] std::vector<std::shared_ptr<SKNode>> lasers() const
+    {
+        std::vector<std::shared_ptr<SKNode>> found;
+        for (auto& child : scene->children())
+            if (child->physicsBody() && child->physicsBody()->categoryBitMask() == PhysicsCategory::laser)
+                found.push_back(child);
+        return found;
+    }
+};

@@ -1,0 +1,91 @@
+#include "GameStage.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+int pausedNodes(GameScene& s)
+{
+    int n = 0;
+    s.enumerateChildNodesWithName("//*", [&](SKNode& node, bool&) { n += node.isPaused(); });
+    return n;
+}
+int allNodes(GameScene& s)
+{
+    int n = 0;
+    s.enumerateChildNodesWithName("//*", [&](SKNode&, bool&) { ++n; });
+    return n;
+}
+} // namespace
+
+TEST(GameSceneKeyboard, EscPausesEveryNodeAndResumesThemAll)
+{
+    GameStage stage(true);
+    GameScene& s = *stage.scene;
+    stage.frames();
+    stage.press(GameStage::Space);
+    stage.press(GameStage::Left);
+    stage.press(GameStage::D);
+    stage.frames(10);
+
+    stage.press(GameStage::Esc);
+    EXPECT_TRUE(s.isGamePaused());
+    EXPECT_FALSE(s.pauseLabel()->isHidden());
+    EXPECT_FALSE(s.isMovingLeft()) << "held keys are let go";
+    EXPECT_FALSE(s.isMovingRight());
+    EXPECT_EQ(pausedNodes(s), allNodes(s)) << "every node at every depth";
+    EXPECT_FALSE(s.isPaused()) << "never the scene itself";
+
+    // Nothing moves, nothing spawns, no key but ESC counts; releasing still clears a flag.
+    CGPoint ship = s.player()->position();
+    CGPoint laser = stage.lasers().front()->position();
+    std::size_t enemies = stage.count("enemy");
+    double lastUpdate = s.lastUpdateTime();
+    stage.frames(200);
+    stage.press(GameStage::Right);
+    stage.press(GameStage::Space);
+    stage.frames(5);
+    EXPECT_EQ(s.player()->position(), ship);
+    EXPECT_EQ(stage.lasers().front()->position(), laser);
+    EXPECT_EQ(stage.lasers().size(), 1u);
+    EXPECT_EQ(stage.count("enemy"), enemies);
+    EXPECT_EQ(s.lastUpdateTime(), lastUpdate);
+    EXPECT_FALSE(s.isMovingRight());
+
+    stage.press(GameStage::Esc);
+    EXPECT_FALSE(s.isGamePaused());
+    EXPECT_TRUE(s.pauseLabel()->isHidden());
+    EXPECT_EQ(s.lastUpdateTime(), 0) << "set afresh by the next frame";
+    EXPECT_EQ(pausedNodes(s), 0);
+    stage.frames();
+    EXPECT_EQ(s.lastUpdateTime(), stage.clock.now());
+    EXPECT_EQ(s.player()->position(), ship) << "the direction needs a new key press";
+    EXPECT_EQ(stage.count("enemy"), enemies + 1) << "a pause past 1.5 s: an enemy on the first frame back";
+    EXPECT_GT(stage.lasers().front()->position().y, laser.y);
+}
+
+TEST(GameSceneKeyboard, PauseIsRefusedWhileAPanelIsUp)
+{
+    GameStage stage(false);
+    stage.press(GameStage::Esc);
+    stage.press(GameStage::Esc);
+    stage.press(GameStage::Esc);
+    EXPECT_TRUE(stage.scene->isGamePaused()) << "the warning holds play, untouched by ESC";
+    EXPECT_EQ(pausedNodes(*stage.scene), 0);
+    EXPECT_FALSE(stage.scene->pauseLabel());
+}
+
+TEST(GameSceneKeyboard, OnlyTheSixKeysDoAnything)
+{
+    GameStage stage(true);
+    GameScene& s = *stage.scene;
+    for (std::uint16_t key : {1, 13, 36, 48, 125, 126, 0xFFFF}) stage.press(key);
+    EXPECT_FALSE(s.isMovingLeft() || s.isMovingRight() || s.isGamePaused());
+    EXPECT_TRUE(stage.lasers().empty());
+
+    // Repeats are key-downs too: each fires.
+    for (int i = 0; i < 5; ++i) stage.press(GameStage::Space);
+    EXPECT_EQ(stage.lasers().size(), 5u);
+    stage.press(GameStage::A);
+    stage.release(GameStage::Left); // either left key lets go of left
+    EXPECT_FALSE(s.isMovingLeft());
+}
