@@ -33,6 +33,9 @@ double desktopScale()
 std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size)
 {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // The window's pixels go to the display as they are (shared memory on X11); SDL would
+    // otherwise copy them through an OpenGL texture, which without a GPU is costly software GL.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::cerr << "tarvenko: cannot start the display (" << SDL_GetError() << ")\n";
         return nullptr;
@@ -50,23 +53,8 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size)
     double scale = std::strcmp(driver, "x11") == 0 ? desktopScale() : 1;
     host->window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, int(size.width * scale),
                                      int(size.height * scale), SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
-    if (!host->window_) {
+    if (!host->window_ || !host->canvas()) {
         std::cerr << "tarvenko: cannot open the window (" << SDL_GetError() << ")\n";
-        return nullptr;
-    }
-    host->renderer_ = SDL_CreateRenderer(host->window_, -1, 0);
-    if (!host->renderer_) host->renderer_ = SDL_CreateRenderer(host->window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!host->renderer_) {
-        std::cerr << "tarvenko: cannot draw in the window (" << SDL_GetError() << ")\n";
-        return nullptr;
-    }
-    int pixelWidth = 0, pixelHeight = 0;
-    SDL_GetRendererOutputSize(host->renderer_, &pixelWidth, &pixelHeight);
-    host->pixelScale_ = pixelWidth / size.width;
-    host->texture_ = SDL_CreateTexture(host->renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                       pixelWidth, pixelHeight);
-    if (!host->texture_) {
-        std::cerr << "tarvenko: cannot draw in the window (" << SDL_GetError() << ")\n";
         return nullptr;
     }
     // Keys go straight to the game, never through an input method.
@@ -76,10 +64,22 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size)
 
 SDLHost::~SDLHost()
 {
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (copy_) SDL_FreeSurface(copy_);
     if (window_) SDL_DestroyWindow(window_);
     SDL_Quit();
+}
+
+SDL_Surface* SDLHost::canvas()
+{
+    SDL_Surface* window = SDL_GetWindowSurface(window_);
+    if (!window) return nullptr;
+    Uint32 format = window->format->format;
+    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) return window;
+    if (!copy_ || copy_->w != window->w || copy_->h != window->h) {
+        if (copy_) SDL_FreeSurface(copy_);
+        copy_ = SDL_CreateRGBSurfaceWithFormat(0, window->w, window->h, 32, SDL_PIXELFORMAT_RGB888);
+    }
+    return copy_;
 }
 
 bool SDLHost::deliverEvents(SKView& view)
@@ -117,18 +117,15 @@ bool SDLHost::deliverEvents(SKView& view)
 
 void SDLHost::present(const SKView& view)
 {
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
-    int w = 0, h = 0;
-    SDL_QueryTexture(texture_, nullptr, nullptr, &w, &h);
-    cairo_surface_t* surface =
-        cairo_image_surface_create_for_data(static_cast<unsigned char*>(pixels), CAIRO_FORMAT_ARGB32, w, h, pitch);
+    SDL_Surface* target = canvas();
+    if (!target || SDL_LockSurface(target) != 0) return;
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        static_cast<unsigned char*>(target->pixels), CAIRO_FORMAT_RGB24, target->w, target->h, target->pitch);
     cairo_t* cr = cairo_create(surface);
-    view.render(cr, pixelScale_);
+    view.render(cr, target->w / size_.width);
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
-    SDL_UnlockTexture(texture_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    SDL_UnlockSurface(target);
+    if (target == copy_) SDL_BlitSurface(copy_, nullptr, SDL_GetWindowSurface(window_), nullptr);
+    SDL_UpdateWindowSurface(window_);
 }

@@ -4,13 +4,13 @@
 
 #include <memory>
 
-struct SDL_Renderer;
-struct SDL_Texture;
+struct SDL_Surface;
 struct SDL_Window;
 class SKView;
 
 // The one window: fixed size, no title bar, drawn at the display's pixel density. Feeds the
-// view its input and shows the frames it renders.
+// view its input and shows the frames it renders. The frames are drawn on the CPU by cairo, so
+// they go straight into the window's own pixels: no GPU texture, no software GL in between.
 class SDLHost {
 public:
     // Nothing, after one line on stderr, when there is no display to open a window on.
@@ -28,9 +28,10 @@ public:
 private:
     SDLHost() = default;
 
+    // Where cairo draws: the window's pixels when their format is cairo's, else a converted copy.
+    [[nodiscard]] SDL_Surface* canvas();
+
     CGSize size_;
-    double pixelScale_ = 1;
     SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
+    SDL_Surface* copy_ = nullptr;
 };
