@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD := build/$(PRESET)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench sounds clean
 
 all: build
 
@@ -24,6 +24,10 @@ test: build
 
 bench: build
 	bench/run $(BUILD)
+
+# Writes the two sound effects into resources/ from their generator.
+sounds: build
+	$(BUILD)/bin/make-sounds resources
 
 clean:
 	rm -rf build

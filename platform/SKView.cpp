@@ -17,8 +17,8 @@ struct SKView::Fade {
     bool finished = false;
 };
 
-SKView::SKView(CGSize size, const Clock& clock, SoundPlayer& soundPlayer)
-    : size_(size), clock_(clock), soundPlayer_(soundPlayer)
+SKView::SKView(CGSize size, const Clock& clock, SoundPlayer& soundPlayer, SKBundle bundle)
+    : size_(size), clock_(clock), soundPlayer_(soundPlayer), bundle_(std::move(bundle))
 {
 }
 

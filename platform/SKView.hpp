@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CGGeometry.hpp"
+#include "SKBundle.hpp"
 #include "SKRenderer.hpp"
 
 #include <cairo.h>
@@ -13,14 +14,15 @@ class SKScene;
 class SKTransition;
 class SoundPlayer;
 
-// Presents one scene at a time and runs its frames. The clock, the sound player and the drawing
-// surface come from outside, so a test drives a view with a manual clock and an image surface.
+// Presents one scene at a time and runs its frames. The clock, the sound player, the resources
+// and the drawing surface come from outside, so a test drives a view with a manual clock, a
+// recording sound player, resources of its own and an image surface.
 class SKView {
 public:
     // After a stall (a window drag, a suspend), actions advance by at most this, so nothing jumps.
     static constexpr double maxActionStep = 0.1;
 
-    SKView(CGSize size, const Clock& clock, SoundPlayer& soundPlayer);
+    SKView(CGSize size, const Clock& clock, SoundPlayer& soundPlayer, SKBundle bundle = SKBundle::main());
     ~SKView();
     SKView(const SKView&) = delete;
     SKView& operator=(const SKView&) = delete;
@@ -36,6 +38,8 @@ public:
 
     [[nodiscard]] CGSize size() const { return size_; }
     [[nodiscard]] SoundPlayer& soundPlayer() const { return soundPlayer_; }
+    // Where the presented scenes load their resources from.
+    [[nodiscard]] const SKBundle& bundle() const { return bundle_; }
 
     // One frame: update, actions, physics and contacts; a scene presented meanwhile comes in at the end.
     void tick();
@@ -63,6 +67,7 @@ private:
     CGSize size_;
     const Clock& clock_;
     SoundPlayer& soundPlayer_;
+    SKBundle bundle_;
     std::shared_ptr<SKScene> scene_;
     std::unique_ptr<Fade> fade_;
     std::shared_ptr<SKScene> pendingScene_;

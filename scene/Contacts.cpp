@@ -1,3 +1,54 @@
 #include "GameScene.hpp"
 
-void GameScene::didBeginContact(const SKPhysicsContact&) {}
+#include <string>
+
+namespace {
+
+constexpr std::int64_t pointsPerHit = 10;
+
+// "CAN: " and three hearts, red for each life left, black for each lost.
+const char* livesText(std::int64_t lives)
+{
+    switch (lives) {
+    case 3: return "CAN: ❤️ ❤️ ❤️";
+    case 2: return "CAN: ❤️ ❤️ 🖤";
+    case 1: return "CAN: ❤️ 🖤 🖤";
+    default: return "CAN: 🖤 🖤 🖤";
+    }
+}
+
+} // namespace
+
+void GameScene::didBeginContact(const SKPhysicsContact& contact)
+{
+    // The lower category first: the laser or the player, then the enemy, whichever came as bodyA.
+    bool aFirst = contact.bodyA->categoryBitMask() < contact.bodyB->categoryBitMask();
+    const SKPhysicsBody& first = aFirst ? *contact.bodyA : *contact.bodyB;
+    const SKPhysicsBody& second = aFirst ? *contact.bodyB : *contact.bodyA;
+
+    if (first.categoryBitMask() == PhysicsCategory::laser && second.categoryBitMask() == PhysicsCategory::enemy) {
+        auto laser = first.node();
+        auto enemy = second.node();
+        if (!laser || !enemy) return;
+        createExplosion(enemy->position());
+        laser->removeFromParent();
+        enemy->removeFromParent();
+        score_ += pointsPerHit;
+        if (scoreLabel_) scoreLabel_->setText("SKOR: " + std::to_string(score_));
+    } else if (first.categoryBitMask() == PhysicsCategory::player &&
+               second.categoryBitMask() == PhysicsCategory::enemy) {
+        auto ship = first.node();
+        auto enemy = second.node();
+        // A ship already destroyed by another enemy of the same frame loses no further life.
+        if (!ship || !enemy || !ship->inParentHierarchy(*this)) return;
+        createExplosion(enemy->position());
+        enemy->removeFromParent();
+        lives_ -= 1;
+        if (livesLabel_) livesLabel_->setText(livesText(lives_));
+        if (lives_ < 1 || lives_ > 3) {
+            createExplosion(ship->position());
+            ship->removeFromParent();
+            gameOver();
+        }
+    }
+}

@@ -106,3 +106,26 @@ TEST(HudPixels, PanelShipAndLabelsAppearWhereTheyBelong)
     EXPECT_GT(white, 5) << "SKOR";
     EXPECT_GT(red, 5) << "CAN";
 }
+
+TEST(HudPixels, AnExplosionIsAnOrangeAndYellowBurstThatIsGoneInASecond)
+{
+    GameStage stage(true);
+    stage.frames();
+    stage.scene->createExplosion({300, 300});
+    auto countFire = [&](const char* png) {
+        Canvas c(800, 600);
+        stage.view.render(c.cr(), 1);
+        int fire = 0;
+        for (double y = 230; y < 370; y += 1)
+            for (double x = 230; x < 370; x += 1) {
+                Pixel p = c.at(x, y);
+                fire += p.r > 200 && p.g > 90 && p.b < 160;
+            }
+        if (png) c.writePng(png);
+        return fire;
+    };
+    stage.frames(6);
+    EXPECT_GT(countFire("game-explosion.png"), 150) << "a tenth of a second in";
+    stage.frames(54);
+    EXPECT_EQ(countFire(nullptr), 0) << "gone after a second";
+}

@@ -8,19 +8,20 @@
 #include <string>
 #include <vector>
 
-// A GameScene presented in a headless 800 x 600 view with a manual clock (frames of 1/60 s)
-// and a recording sound player.
+// A GameScene presented in a headless 800 x 600 view with a manual clock (frames of 1/60 s),
+// a recording sound player and the game's resources (or others).
 struct GameStage {
     static constexpr double frameTime = 1.0 / 60;
     enum Key : std::uint16_t { A = 0, D = 2, Space = 49, Esc = 53, Left = 123, Right = 124 };
 
     ManualClock clock{1000};
     RecordingSoundPlayer sound;
-    SKView view{{800, 600}, clock, sound};
+    SKView view;
     std::shared_ptr<GameScene> scene;
 
     // The first scene of a run shows the warning panel; a later one goes straight to play.
-    explicit GameStage(bool disclaimerAlreadyAccepted)
+    explicit GameStage(bool disclaimerAlreadyAccepted, const SKBundle& resources = SKBundle::main())
+        : view({800, 600}, clock, sound, resources)
     {
         disclaimerAccepted = disclaimerAlreadyAccepted;
         scene = std::make_shared<GameScene>();
@@ -48,6 +49,8 @@ struct GameStage {
         return found;
     }
     [[nodiscard]] std::size_t count(const std::string& name) const { return named(name).size(); }
+    // The scene presented now: a restart replaces the one this stage started with.
+    [[nodiscard]] GameScene& current() const { return static_cast<GameScene&>(*view.scene()); }
     // Lasers are the scene's children with a laser body.
     [[nodiscard]] std::vector<std::shared_ptr<SKNode>> lasers() const
     {
