@@ -70,43 +70,29 @@ private:
     CGFloat y_;
 };
 
-class ScaleYTo final : public SKAction {
+// One number of the node changing linearly to a target: its y scale, its alpha.
+template <CGFloat (SKNode::*get)() const, void (SKNode::*set)(CGFloat)>
+class PropertyTo final : public SKAction {
 public:
-    ScaleYTo(CGFloat scale, double duration) : SKAction(duration), scale_(scale) {}
+    PropertyTo(CGFloat target, double duration) : SKAction(duration), target_(target) {}
 
     std::unique_ptr<SKActionRun> makeRun() const override
     {
         struct Run final : TimedRun {
             Run(double duration, CGFloat to) : TimedRun(duration), to(to) {}
-            void begin(SKNode& node) override { from = node.yScale(); }
-            void apply(SKNode& node, double f) override { node.setYScale(lerp(from, to, f)); }
+            void begin(SKNode& node) override { from = (node.*get)(); }
+            void apply(SKNode& node, double f) override { (node.*set)(lerp(from, to, f)); }
             CGFloat from = 1, to;
         };
-        return std::make_unique<Run>(duration(), scale_);
+        return std::make_unique<Run>(duration(), target_);
     }
 
 private:
-    CGFloat scale_;
+    CGFloat target_;
 };
 
-class FadeAlphaTo final : public SKAction {
-public:
-    FadeAlphaTo(CGFloat alpha, double duration) : SKAction(duration), alpha_(alpha) {}
-
-    std::unique_ptr<SKActionRun> makeRun() const override
-    {
-        struct Run final : TimedRun {
-            Run(double duration, CGFloat to) : TimedRun(duration), to(to) {}
-            void begin(SKNode& node) override { from = node.alpha(); }
-            void apply(SKNode& node, double f) override { node.setAlpha(lerp(from, to, f)); }
-            CGFloat from = 1, to;
-        };
-        return std::make_unique<Run>(duration(), alpha_);
-    }
-
-private:
-    CGFloat alpha_;
-};
+using ScaleYTo = PropertyTo<&SKNode::yScale, &SKNode::setYScale>;
+using FadeAlphaTo = PropertyTo<&SKNode::alpha, &SKNode::setAlpha>;
 
 class Wait final : public SKAction {
 public:

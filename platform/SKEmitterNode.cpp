@@ -1,5 +1,6 @@
 #include "SKEmitterNode.hpp"
 
+#include "ResourceFile.hpp"
 #include "SKRenderer.hpp"
 
 #include <nlohmann/json.hpp>
@@ -26,26 +27,11 @@ constexpr double maxScale = 100;
 constexpr std::size_t maxColorStops = 64;
 constexpr std::uintmax_t maxFileBytes = 1 << 20;
 
-using Warnings = std::vector<std::string>;
-
-// A finite number, clamped into [low, high] with a warning when it had to be.
-double checkedNumber(const json& value, const std::string& name, double low, double high, Warnings* warnings)
-{
-    if (!value.is_number()) throw std::runtime_error("\"" + name + "\" is not a number");
-    double v = value.get<double>();
-    if (!std::isfinite(v)) throw std::runtime_error("\"" + name + "\" is not finite");
-    double clamped = std::clamp(v, low, high);
-    if (clamped != v && warnings) {
-        std::ostringstream note;
-        note << '"' << name << "\" " << v << " is out of range, using " << clamped;
-        warnings->push_back(note.str());
-    }
-    return clamped;
-}
+using resource::Warnings;
 
 void readNumber(const json& object, const char* key, double& out, double low, double high, Warnings* warnings)
 {
-    if (auto it = object.find(key); it != object.end()) out = checkedNumber(*it, key, low, high, warnings);
+    if (auto it = object.find(key); it != object.end()) out = resource::number(*it, key, low, high, warnings);
 }
 
 void readVector(const json& object, const char* key, CGVector& out, double limit, Warnings* warnings)
@@ -53,29 +39,17 @@ void readVector(const json& object, const char* key, CGVector& out, double limit
     auto it = object.find(key);
     if (it == object.end()) return;
     if (!it->is_array() || it->size() != 2) throw std::runtime_error(std::string("\"") + key + "\" is not [x, y]");
-    out.dx = checkedNumber((*it)[0], std::string(key) + "[0]", -limit, limit, warnings);
-    out.dy = checkedNumber((*it)[1], std::string(key) + "[1]", -limit, limit, warnings);
-}
-
-SKColor parseColor(const json& value, Warnings* warnings)
-{
-    if (!value.is_array() || (value.size() != 3 && value.size() != 4))
-        throw std::runtime_error("a colour is not [r, g, b] or [r, g, b, a]");
-    double c[4] = {0, 0, 0, 1};
-    for (std::size_t i = 0; i < value.size(); ++i) c[i] = checkedNumber(value[i], "color component", 0, 1, warnings);
-    return {c[0], c[1], c[2], c[3]};
+    out.dx = resource::number((*it)[0], std::string(key) + "[0]", -limit, limit, warnings);
+    out.dy = resource::number((*it)[1], std::string(key) + "[1]", -limit, limit, warnings);
 }
 
 void readSettings(const json& doc, SKEmitterNode::Settings& s, Warnings* warnings)
 {
-    static const char* const known[] = {
-        "birthRate", "numParticlesToEmit", "lifetime", "lifetimeRange", "emissionAngle", "emissionAngleRange",
-        "speed", "speedRange", "acceleration", "positionRange", "radius", "scale", "scaleRange", "scaleSpeed",
-        "alpha", "alphaRange", "alphaSpeed", "colors", "blendMode"};
     if (!doc.is_object()) throw std::runtime_error("the top level is not an object");
-    for (auto& [key, value] : doc.items())
-        if (std::find(std::begin(known), std::end(known), key) == std::end(known))
-            throw std::runtime_error("unknown field \"" + key + "\"");
+    resource::requireKnownKeys(doc, {"birthRate", "numParticlesToEmit", "lifetime", "lifetimeRange", "emissionAngle",
+                                     "emissionAngleRange", "speed", "speedRange", "acceleration", "positionRange",
+                                     "radius", "scale", "scaleRange", "scaleSpeed", "alpha", "alphaRange",
+                                     "alphaSpeed", "colors", "blendMode"});
 
     readNumber(doc, "birthRate", s.birthRate, 0, maxBirthRate, warnings);
     double count = s.numParticlesToEmit;
@@ -105,7 +79,7 @@ void readSettings(const json& doc, SKEmitterNode::Settings& s, Warnings* warning
         for (const json& stop : *it) {
             if (!stop.is_object() || !stop.contains("at") || !stop.contains("color") || stop.size() != 2)
                 throw std::runtime_error("a colour stop is not {\"at\": …, \"color\": […]}");
-            SKEmitterNode::Settings::ColorStop c{0, parseColor(stop["color"], warnings)};
+            SKEmitterNode::Settings::ColorStop c{0, resource::color(stop["color"], "color", warnings)};
             readNumber(stop, "at", c.at, 0, 1, warnings);
             s.colors.push_back(c);
         }
@@ -152,15 +126,11 @@ std::shared_ptr<SKEmitterNode> SKEmitterNode::nodeWithFileNamed(std::string_view
         std::cerr << "tarvenko: emitter " << path->string() << ": " << reason << "; not shown\n";
         return nullptr;
     };
-    std::error_code sizeError;
-    if (std::filesystem::file_size(*path, sizeError) > maxFileBytes && !sizeError) return fail("file too large");
-    std::ifstream in(*path, std::ios::binary);
-    if (!in) return fail("cannot be read");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-
     std::string error;
+    auto text = resource::readText(*path, maxFileBytes, error);
+    if (!text) return fail(error);
     std::vector<std::string> warnings;
-    auto settings = parse(text, error, &warnings);
+    auto settings = parse(*text, error, &warnings);
     if (!settings) return fail(error);
     for (const auto& warning : warnings) std::cerr << "tarvenko: emitter " << path->string() << ": " << warning << '\n';
     return std::make_shared<SKEmitterNode>(std::move(*settings));
