@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SKColor.hpp"
+#include "SKLook.hpp"
 #include "SKNode.hpp"
 
 #include <memory>
@@ -21,23 +22,25 @@ public:
 
     [[nodiscard]] static std::shared_ptr<SKLabelNode> labelNodeWithFontNamed(std::string fontName);
 
-    void setText(std::string text) { text_ = std::move(text); }
+    void setText(std::string text) { text_ = std::move(text), look_.reset(); }
     [[nodiscard]] const std::string& text() const { return text_; }
-    void setFontName(std::string name) { fontName_ = std::move(name); }
+    void setFontName(std::string name) { fontName_ = std::move(name), look_.reset(); }
     [[nodiscard]] const std::string& fontName() const { return fontName_; }
-    void setFontSize(CGFloat size) { fontSize_ = size; }
+    void setFontSize(CGFloat size) { fontSize_ = size, look_.reset(); }
     [[nodiscard]] CGFloat fontSize() const { return fontSize_; }
-    void setFontColor(SKColor color) { fontColor_ = color; }
+    void setFontColor(SKColor color) { fontColor_ = color, look_.reset(); }
     [[nodiscard]] SKColor fontColor() const { return fontColor_; }
-    void setHorizontalAlignmentMode(SKLabelHorizontalAlignmentMode mode) { horizontal_ = mode; }
+    void setHorizontalAlignmentMode(SKLabelHorizontalAlignmentMode mode) { horizontal_ = mode, look_.reset(); }
     [[nodiscard]] SKLabelHorizontalAlignmentMode horizontalAlignmentMode() const { return horizontal_; }
-    void setVerticalAlignmentMode(SKLabelVerticalAlignmentMode mode) { vertical_ = mode; }
+    void setVerticalAlignmentMode(SKLabelVerticalAlignmentMode mode) { vertical_ = mode, look_.reset(); }
     [[nodiscard]] SKLabelVerticalAlignmentMode verticalAlignmentMode() const { return vertical_; }
     // Lines past this many are not shown; 0 shows them all.
-    void setNumberOfLines(int lines) { numberOfLines_ = lines; }
+    void setNumberOfLines(int lines) { numberOfLines_ = lines, look_.reset(); }
     [[nodiscard]] int numberOfLines() const { return numberOfLines_; }
 
     void drawContent(SKRenderContext& context) const override;
+    [[nodiscard]] const std::shared_ptr<const SKLook>* look() const override;
+    void shareLook(std::shared_ptr<const SKLook> equal) const override { look_ = std::move(equal); }
     // The laid-out text block, placed by the alignment modes.
     [[nodiscard]] CGRect contentBounds() const override;
 
@@ -51,5 +54,6 @@ private:
     SKLabelHorizontalAlignmentMode horizontal_ = SKLabelHorizontalAlignmentMode::center;
     SKLabelVerticalAlignmentMode vertical_ = SKLabelVerticalAlignmentMode::baseline;
     int numberOfLines_ = 1;
-    mutable std::unique_ptr<TextLayout> layout_; // a cache of the text above
+    mutable std::shared_ptr<TextLayout> layout_; // a cache of the text above
+    mutable std::shared_ptr<const SKLook> look_;
 };

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+class SKLook;
 class SKPhysicsBody;
 class SKScene;
 struct SKRenderContext;
@@ -93,6 +94,11 @@ public:
     virtual void advanceSimulation(double /*dt*/) {}
     // Draws the node's own look in its own coordinates; transform and alpha are already set up.
     virtual void drawContent(SKRenderContext& /*context*/) const {}
+    // The node's look, frozen, when the renderer may draw it once and copy the pixels after;
+    // nothing for a node that draws itself afresh every frame (or draws nothing).
+    [[nodiscard]] virtual const std::shared_ptr<const SKLook>* look() const { return nullptr; }
+    // Takes an equal look in place of its own, so equal looks are one object. Renderer only.
+    virtual void shareLook(std::shared_ptr<const SKLook> /*equal*/) const {}
     // The look's bounds in the node's own coordinates, before position and scale.
     [[nodiscard]] virtual CGRect contentBounds() const { return {}; }
     // Maps a rect in this node's coordinates to its parent's.

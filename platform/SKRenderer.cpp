@@ -1,8 +1,22 @@
 #include "SKRenderer.hpp"
 
+#include "SKLook.hpp"
 #include "SKScene.hpp"
 
 #include <algorithm>
+#include <cmath>
+
+SKRenderer::SKRenderer()
+{
+    opacity_ = pixman_image_create_bits(PIXMAN_a8, 1, 1, &opacityBits_, 4);
+    pixman_image_set_repeat(opacity_, PIXMAN_REPEAT_NORMAL);
+}
+
+SKRenderer::~SKRenderer()
+{
+    if (target_) pixman_image_unref(target_);
+    pixman_image_unref(opacity_);
+}
 
 void SKRenderer::collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth)
 {
@@ -21,6 +35,66 @@ void SKRenderer::collect(const SKNode& node, const cairo_matrix_t& parent, doubl
     }
 }
 
+bool SKRenderer::bindTarget(cairo_t* cr)
+{
+    cairo_surface_t* surface = cairo_get_target(cr);
+    if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return false;
+    cairo_format_t format = cairo_image_surface_get_format(surface);
+    if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return false;
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    pixman_format_code_t code = format == CAIRO_FORMAT_ARGB32 ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
+    // The same pixels as last frame keep the same wrapper: no allocation in a steady frame.
+    if (!target_ || data != targetData_ || pixman_image_get_width(target_) != width ||
+        pixman_image_get_height(target_) != height || pixman_image_get_stride(target_) != stride ||
+        pixman_image_get_format(target_) != code) {
+        if (target_) pixman_image_unref(target_);
+        target_ = pixman_image_create_bits(code, width, height, reinterpret_cast<uint32_t*>(data), stride);
+        targetData_ = data;
+        if (!target_) return false;
+    }
+    // Sprites stay inside cairo's clip, as drawing does.
+    double x0, y0, x1, y1;
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
+    cairo_restore(cr);
+    pixman_region32_t clip;
+    pixman_region32_init_rect(&clip, int(std::ceil(x0)), int(std::ceil(y0)),
+                              unsigned(std::max(0.0, std::floor(x1) - std::ceil(x0))),
+                              unsigned(std::max(0.0, std::floor(y1) - std::ceil(y0))));
+    pixman_image_set_clip_region32(target_, &clip);
+    pixman_region32_fini(&clip);
+    return true;
+}
+
+bool SKRenderer::blit(const Item& item)
+{
+    const std::shared_ptr<const SKLook>* look = item.node->look();
+    const cairo_matrix_t& m = item.matrix;
+    if (!look || !*look || m.xy != 0 || m.yx != 0) return false;
+
+    // The node's origin on the surface: a whole pixel and a quarter-pixel phase.
+    double px = std::floor(m.x0), py = std::floor(m.y0);
+    int phaseX = int((m.x0 - px) * 4 + 0.5), phaseY = int((m.y0 - py) * 4 + 0.5);
+    if (phaseX == 4) phaseX = 0, px += 1;
+    if (phaseY == 4) phaseY = 0, py += 1;
+    if (!(std::abs(px) < 1e7 && std::abs(py) < 1e7)) return true; // nowhere near the surface
+
+    const SpriteCache::Sprite* sprite = sprites_.get(*look, m.xx, m.yy, phaseX, phaseY);
+    if (!sprite) return false;
+    // Equal looks become one object, so the next frame finds the sprite without a search.
+    if (sprite->look != *look) item.node->shareLook(sprite->look);
+
+    auto alpha = std::uint8_t(std::clamp(item.alpha, 0.0, 1.0) * 255 + 0.5);
+    if (alpha == 0) return true;
+    reinterpret_cast<std::uint8_t*>(&opacityBits_)[0] = alpha;
+    pixman_image_composite32(PIXMAN_OP_OVER, sprite->image, alpha == 255 ? nullptr : opacity_, target_, 0, 0, 0, 0,
+                             int(px) + sprite->offsetX, int(py) + sprite->offsetY, sprite->width, sprite->height);
+    return true;
+}
+
 void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr)
 {
     cairo_save(cr);
@@ -31,17 +105,33 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr)
 
     cairo_matrix_t root;
     cairo_get_matrix(cr, &root);
+    sprites_.nextFrame();
     items_.clear();
     collect(scene, root, scene.alpha(), 0);
     std::sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
         return a.depth != b.depth ? a.depth < b.depth : a.order < b.order;
     });
 
+    // Sprites write the surface's pixels directly; cairo has to hand them over (flush) before,
+    // and be told of them (mark dirty) before it draws again.
+    cairo_surface_t* surface = cairo_get_target(cr);
+    bool sprites = bindTarget(cr);
+    bool cairoDrew = true, spritesDrew = false;
     for (const Item& item : items_) {
+        if (sprites) {
+            if (cairoDrew) cairo_surface_flush(surface), cairoDrew = false;
+            if (blit(item)) {
+                spritesDrew = true;
+                continue;
+            }
+        }
+        if (spritesDrew) cairo_surface_mark_dirty(surface), spritesDrew = false;
         cairo_set_matrix(cr, &item.matrix);
         SKRenderContext context{cr, item.alpha};
         item.node->drawContent(context);
+        cairoDrew = true;
     }
+    if (spritesDrew) cairo_surface_mark_dirty(surface);
     items_.clear();
     cairo_restore(cr);
 }

@@ -23,41 +23,91 @@ std::shared_ptr<SKShapeNode> SKShapeNode::shapeNodeWithCircleOfRadius(CGFloat ra
 }
 
 namespace {
-void tracePath(cairo_t* cr, const CGPath& path)
-{
-    cairo_new_path(cr);
-    for (const CGPath::Element& e : path.elements()) {
-        switch (e.op) {
-        case CGPath::Op::move: cairo_move_to(cr, e.p[0].x, e.p[0].y); break;
-        case CGPath::Op::line: cairo_line_to(cr, e.p[0].x, e.p[0].y); break;
-        case CGPath::Op::curve: cairo_curve_to(cr, e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y); break;
-        case CGPath::Op::close: cairo_close_path(cr); break;
-        }
-    }
-}
 
 bool strokes(SKColor color, CGFloat width) { return !color.isClear() && width > 0; }
+
+// A shape's look: its outline and paint, independent of where it stands.
+class ShapeLook final : public SKLook {
+public:
+    ShapeLook(const CGPath& path, SKColor fill, SKColor stroke, CGFloat lineWidth, bool antialiased, CGRect bounds)
+        : SKLook(hashOf(path, fill, stroke, lineWidth, antialiased)), path_(path), fill_(fill), stroke_(stroke),
+          lineWidth_(lineWidth), antialiased_(antialiased), bounds_(bounds)
+    {
+    }
+
+    bool equals(const SKLook& other) const override
+    {
+        auto* o = dynamic_cast<const ShapeLook*>(&other);
+        return o && o->fill_ == fill_ && o->stroke_ == stroke_ && o->lineWidth_ == lineWidth_ &&
+               o->antialiased_ == antialiased_ && o->path_ == path_;
+    }
+    CGRect bounds() const override { return bounds_; }
+    void draw(cairo_t* cr) const override { paint(cr, path_, fill_, stroke_, lineWidth_, antialiased_, 1); }
+
+    static void paint(cairo_t* cr, const CGPath& path, SKColor fill, SKColor stroke, CGFloat lineWidth,
+                      bool antialiased, double alpha)
+    {
+        bool filled = !fill.isClear();
+        bool stroked = strokes(stroke, lineWidth);
+        if (path.isEmpty() || (!filled && !stroked)) return;
+        cairo_set_antialias(cr, antialiased ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+        cairo_new_path(cr);
+        for (const CGPath::Element& e : path.elements()) {
+            switch (e.op) {
+            case CGPath::Op::move: cairo_move_to(cr, e.p[0].x, e.p[0].y); break;
+            case CGPath::Op::line: cairo_line_to(cr, e.p[0].x, e.p[0].y); break;
+            case CGPath::Op::curve:
+                cairo_curve_to(cr, e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y);
+                break;
+            case CGPath::Op::close: cairo_close_path(cr); break;
+            }
+        }
+        if (filled) {
+            cairo_set_source_rgba(cr, fill.red, fill.green, fill.blue, fill.alpha * alpha);
+            stroked ? cairo_fill_preserve(cr) : cairo_fill(cr);
+        }
+        if (stroked) {
+            cairo_set_source_rgba(cr, stroke.red, stroke.green, stroke.blue, stroke.alpha * alpha);
+            cairo_set_line_width(cr, lineWidth);
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+            cairo_stroke(cr);
+        }
+    }
+
+private:
+    static std::uint64_t hashOf(const CGPath& path, SKColor fill, SKColor stroke, CGFloat lineWidth, bool antialiased)
+    {
+        LookHasher h;
+        h.add(fill).add(stroke).add(lineWidth).add(antialiased);
+        for (const CGPath::Element& e : path.elements()) h.add(e.op).add(e.p[0]).add(e.p[1]).add(e.p[2]);
+        return h.value();
+    }
+
+    CGPath path_;
+    SKColor fill_, stroke_;
+    CGFloat lineWidth_;
+    bool antialiased_;
+    CGRect bounds_;
+};
+
 } // namespace
 
 void SKShapeNode::drawContent(SKRenderContext& context) const
 {
-    bool fill = !fillColor_.isClear();
-    bool stroke = strokes(strokeColor_, lineWidth_);
-    if (path_.isEmpty() || (!fill && !stroke)) return;
-    cairo_t* cr = context.cr;
-    cairo_set_antialias(cr, antialiased_ ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-    tracePath(cr, path_);
-    if (fill) {
-        cairo_set_source_rgba(cr, fillColor_.red, fillColor_.green, fillColor_.blue, fillColor_.alpha * context.alpha);
-        stroke ? cairo_fill_preserve(cr) : cairo_fill(cr);
+    ShapeLook::paint(context.cr, path_, fillColor_, strokeColor_, lineWidth_, antialiased_, context.alpha);
+}
+
+const std::shared_ptr<const SKLook>* SKShapeNode::look() const
+{
+    if (path_.isEmpty() || (fillColor_.isClear() && !strokes(strokeColor_, lineWidth_))) return nullptr;
+    if (!look_) {
+        // Mitred corners may reach past half the line width: up to the miter limit (10) times it.
+        CGRect box = path_.boundingBox();
+        CGFloat reach = strokes(strokeColor_, lineWidth_) ? lineWidth_ * 5 : 0;
+        CGRect bounds{{box.minX() - reach, box.minY() - reach}, {box.size.width + 2 * reach, box.size.height + 2 * reach}};
+        look_ = std::make_shared<ShapeLook>(path_, fillColor_, strokeColor_, lineWidth_, antialiased_, bounds);
     }
-    if (stroke) {
-        cairo_set_source_rgba(cr, strokeColor_.red, strokeColor_.green, strokeColor_.blue,
-                              strokeColor_.alpha * context.alpha);
-        cairo_set_line_width(cr, lineWidth_);
-        cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
-        cairo_stroke(cr);
-    }
+    return &look_;
 }
 
 CGRect SKShapeNode::contentBounds() const

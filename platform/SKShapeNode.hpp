@@ -2,6 +2,7 @@
 
 #include "CGPath.hpp"
 #include "SKColor.hpp"
+#include "SKLook.hpp"
 #include "SKNode.hpp"
 
 // A filled and stroked outline. Defaults: no fill, a white stroke of width 1 straddling the path.
@@ -16,18 +17,20 @@ public:
     [[nodiscard]] static std::shared_ptr<SKShapeNode> shapeNodeWithRectOfSize(CGSize size, CGFloat cornerRadius = 0);
     [[nodiscard]] static std::shared_ptr<SKShapeNode> shapeNodeWithCircleOfRadius(CGFloat radius);
 
-    void setPath(CGPath path) { path_ = std::move(path); }
+    void setPath(CGPath path) { path_ = std::move(path), look_.reset(); }
     [[nodiscard]] const CGPath& path() const { return path_; }
-    void setFillColor(SKColor color) { fillColor_ = color; }
+    void setFillColor(SKColor color) { fillColor_ = color, look_.reset(); }
     [[nodiscard]] SKColor fillColor() const { return fillColor_; }
-    void setStrokeColor(SKColor color) { strokeColor_ = color; }
+    void setStrokeColor(SKColor color) { strokeColor_ = color, look_.reset(); }
     [[nodiscard]] SKColor strokeColor() const { return strokeColor_; }
-    void setLineWidth(CGFloat width) { lineWidth_ = width; }
+    void setLineWidth(CGFloat width) { lineWidth_ = width, look_.reset(); }
     [[nodiscard]] CGFloat lineWidth() const { return lineWidth_; }
-    void setAntialiased(bool antialiased) { antialiased_ = antialiased; }
+    void setAntialiased(bool antialiased) { antialiased_ = antialiased, look_.reset(); }
     [[nodiscard]] bool isAntialiased() const { return antialiased_; }
 
     void drawContent(SKRenderContext& context) const override;
+    [[nodiscard]] const std::shared_ptr<const SKLook>* look() const override;
+    void shareLook(std::shared_ptr<const SKLook> equal) const override { look_ = std::move(equal); }
     // The path's box, grown by half the line width when there is a visible stroke.
     [[nodiscard]] CGRect contentBounds() const override;
 
@@ -37,4 +40,5 @@ private:
     SKColor strokeColor_ = SKColor::whiteColor();
     CGFloat lineWidth_ = 1;
     bool antialiased_ = true;
+    mutable std::shared_ptr<const SKLook> look_; // built when first drawn, dropped when the look changes
 };

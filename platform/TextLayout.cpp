@@ -79,13 +79,18 @@ TextLayout::~TextLayout()
     if (layout_) g_object_unref(layout_);
 }
 
+bool TextLayout::matches(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines,
+                         Align align) const
+{
+    return layout_ && fontName == fontName_ && std::clamp(size, 0.0, maxFontSize) == fontSize_ && text == text_ &&
+           numberOfLines == numberOfLines_ && align == align_;
+}
+
 bool TextLayout::set(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines,
                      Align align)
 {
+    if (matches(fontName, size, text, numberOfLines, align)) return false;
     size = std::clamp(size, 0.0, maxFontSize);
-    if (layout_ && fontName == fontName_ && size == fontSize_ && text == text_ && numberOfLines == numberOfLines_ &&
-        align == align_)
-        return false;
     fontName_ = fontName;
     fontSize_ = size;
     text_ = text;

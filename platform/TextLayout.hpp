@@ -19,6 +19,9 @@ public:
     TextLayout(const TextLayout&) = delete;
     TextLayout& operator=(const TextLayout&) = delete;
 
+    // Whether the layout was made from these.
+    [[nodiscard]] bool matches(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines,
+                               Align align) const;
     // Returns whether anything changed.
     bool set(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines, Align align);
 

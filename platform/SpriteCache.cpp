@@ -1,0 +1,153 @@
+#include "SpriteCache.hpp"
+
+#include "SKLook.hpp"
+
+#include <algorithm>
+#include <cairo.h>
+#include <cmath>
+
+namespace {
+constexpr double scaleSteps = 256;  // scales kept to 1/256: a 65-point flame is off by < 0.13 px
+constexpr int phaseSteps = 4;       // positions kept to a quarter pixel
+constexpr std::size_t maxSpriteBytes = std::size_t(8) << 20;
+constexpr int maxSide = 8192;
+} // namespace
+
+SpriteCache::SpriteCache(std::size_t budgetBytes) : budget_(budgetBytes) { entries_.reserve(1024); }
+
+SpriteCache::~SpriteCache()
+{
+    // Looks outlive the cache (their nodes hold them): none may keep a way into it.
+    for (auto& [key, entry] : entries_) {
+        entry.sprite.look->spriteRow_ = {};
+        pixman_image_unref(entry.sprite.image);
+    }
+}
+
+bool SpriteCache::draw(const SKLook& look, const Key& key, Sprite& sprite)
+{
+    double sx = key.scaleX / scaleSteps, sy = key.scaleY / scaleSteps;
+    double fx = double(key.phaseX) / phaseSteps, fy = double(key.phaseY) / phaseSteps;
+    CGRect b = look.bounds();
+    double x0 = fx + std::min(sx * b.minX(), sx * b.maxX()), x1 = fx + std::max(sx * b.minX(), sx * b.maxX());
+    double y0 = fy + std::min(sy * b.minY(), sy * b.maxY()), y1 = fy + std::max(sy * b.minY(), sy * b.maxY());
+    if (!std::isfinite(x0 + x1 + y0 + y1)) return false;
+    // A pixel of room on every side for the antialiased edge.
+    double left = std::floor(x0) - 1, top = std::floor(y0) - 1;
+    double width = std::ceil(x1) + 1 - left, height = std::ceil(y1) + 1 - top;
+    if (width < 1 || height < 1 || width > maxSide || height > maxSide || width * height * 4 > maxSpriteBytes) return false;
+
+    pixman_image_t* image = pixman_image_create_bits(PIXMAN_a8r8g8b8, int(width), int(height), nullptr, 0);
+    if (!image) return false;
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(pixman_image_get_data(image)), CAIRO_FORMAT_ARGB32, int(width), int(height),
+        pixman_image_get_stride(image));
+    cairo_t* cr = cairo_create(surface);
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, sx, 0, 0, sy, fx - left, fy - top);
+    cairo_set_matrix(cr, &m);
+    look.draw(cr);
+    cairo_destroy(cr);
+    cairo_surface_finish(surface);
+    cairo_surface_destroy(surface);
+
+    // Keep only the pixels the look touched: bounds allow for the sharpest mitred corner, and
+    // every transparent pixel kept would be blended again on every frame.
+    int w = int(width), h = int(height), stride = pixman_image_get_stride(image) / 4;
+    const std::uint32_t* px = pixman_image_get_data(image);
+    int minX = w, minY = h, maxX = -1, maxY = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (px[y * stride + x] >> 24) minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = y;
+    if (maxX < 0) {
+        // Nothing visible (a look too thin to cover any pixel): a 1 x 1 clear sprite.
+        minX = minY = maxX = maxY = 0;
+    }
+    if (minX > 0 || minY > 0 || maxX < w - 1 || maxY < h - 1) {
+        pixman_image_t* trimmed = pixman_image_create_bits(PIXMAN_a8r8g8b8, maxX - minX + 1, maxY - minY + 1, nullptr, 0);
+        if (!trimmed) {
+            pixman_image_unref(image);
+            return false;
+        }
+        pixman_image_composite32(PIXMAN_OP_SRC, image, nullptr, trimmed, minX, minY, 0, 0, 0, 0, maxX - minX + 1,
+                                 maxY - minY + 1);
+        pixman_image_unref(image);
+        image = trimmed;
+    }
+
+    sprite.image = image;
+    sprite.offsetX = int(left) + minX;
+    sprite.offsetY = int(top) + minY;
+    sprite.width = maxX - minX + 1;
+    sprite.height = maxY - minY + 1;
+    return true;
+}
+
+void SpriteCache::remember(const Key& key, Sprite& sprite)
+{
+    SKLook::SpriteRow& row = sprite.look->spriteRow_;
+    if (row.cache != this || row.scaleX != key.scaleX || row.scaleY != key.scaleY) row = {this, key.scaleX, key.scaleY, {}};
+    row.phases[key.phaseX * 4 + key.phaseY] = &sprite;
+}
+
+void SpriteCache::evict(Table::iterator it)
+{
+    Sprite& sprite = it->second.sprite;
+    if (sprite.look->spriteRow_.cache == this)
+        for (void*& slot : sprite.look->spriteRow_.phases)
+            if (slot == &sprite) slot = nullptr;
+    pixman_image_unref(sprite.image);
+    bytes_ -= it->second.bytes;
+    entries_.erase(it);
+}
+
+void SpriteCache::evictOldest()
+{
+    // Drop the least recently used until a quarter of the budget is free; never this frame's.
+    std::vector<std::pair<std::uint64_t, Key>> ages;
+    ages.reserve(entries_.size());
+    for (auto& [key, entry] : entries_) ages.emplace_back(entry.sprite.lastUsed, key);
+    std::sort(ages.begin(), ages.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [used, key] : ages) {
+        if (bytes_ <= budget_ / 4 * 3 || used == frame_) break;
+        evict(entries_.find(key));
+    }
+}
+
+const SpriteCache::Sprite* SpriteCache::get(const std::shared_ptr<const SKLook>& look, double scaleX, double scaleY,
+                                            int phaseX, int phaseY)
+{
+    double qx = std::round(scaleX * scaleSteps), qy = std::round(scaleY * scaleSteps);
+    if (!(std::abs(qx) < 1e6 && std::abs(qy) < 1e6) || qx == 0 || qy == 0) return nullptr;
+    Key key{look->hash(), std::int32_t(qx), std::int32_t(qy), std::uint8_t(phaseX), std::uint8_t(phaseY)};
+
+    const SKLook::SpriteRow& row = look->spriteRow_;
+    if (row.cache == this && row.scaleX == key.scaleX && row.scaleY == key.scaleY) {
+        if (auto* sprite = static_cast<Sprite*>(row.phases[phaseX * 4 + phaseY])) {
+            sprite->lastUsed = frame_;
+            return sprite;
+        }
+    }
+
+    auto it = entries_.find(key);
+    if (it != entries_.end()) {
+        Sprite& kept = it->second.sprite;
+        if (kept.look == look || kept.look->equals(*look)) {
+            kept.lastUsed = frame_;
+            remember(key, kept);
+            return &kept;
+        }
+        evict(it); // another look with the same hash: the newer one takes the place
+    }
+
+    Sprite sprite{};
+    if (!draw(*look, key, sprite)) return nullptr;
+    sprite.look = look;
+    sprite.lastUsed = frame_;
+    std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + 256;
+    Sprite& placed = entries_.emplace(key, Entry{sprite, size}).first->second.sprite;
+    bytes_ += size;
+    remember(key, placed);
+    if (bytes_ > budget_) evictOldest();
+    return &placed;
+}

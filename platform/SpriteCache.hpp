@@ -1,0 +1,71 @@
+#pragma once
+
+#include <pixman.h>
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class SKLook;
+
+// The pixels of looks, drawn once and copied after: one sprite per look, device scale (to 1/256)
+// and position within a pixel (to a quarter). Past a byte budget the least recently used go, a
+// quarter of the budget at a time, so nothing grows without limit whatever changes each frame.
+class SpriteCache {
+public:
+    struct Sprite {
+        pixman_image_t* image;
+        int offsetX, offsetY; // of the sprite's top-left from the node's pixel
+        int width, height;
+        std::shared_ptr<const SKLook> look; // the look it was drawn from
+        std::uint64_t lastUsed;             // frame number
+    };
+
+    explicit SpriteCache(std::size_t budgetBytes = std::size_t(48) << 20);
+    ~SpriteCache();
+    SpriteCache(const SpriteCache&) = delete;
+    SpriteCache& operator=(const SpriteCache&) = delete;
+
+    // The look's sprite at this scale (device pixels per point; negative flips) and quarter-pixel
+    // phase, drawn now if it is not kept yet; nothing when it would be too large to keep.
+    const Sprite* get(const std::shared_ptr<const SKLook>& look, double scaleX, double scaleY, int phaseX, int phaseY);
+
+    // Marks the start of a frame, for telling recent sprites from old ones.
+    void nextFrame() { ++frame_; }
+
+    [[nodiscard]] std::size_t count() const { return entries_.size(); }
+    [[nodiscard]] std::size_t bytes() const { return bytes_; }
+
+private:
+    struct Key {
+        std::uint64_t hash;
+        std::int32_t scaleX, scaleY;
+        std::uint8_t phaseX, phaseY;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const
+        {
+            std::uint64_t h = k.hash ^ (std::uint64_t(std::uint32_t(k.scaleX)) * 0x9E3779B97F4A7C15ull);
+            h ^= (std::uint64_t(std::uint32_t(k.scaleY)) << 17) ^ (std::uint64_t(k.phaseX) << 5) ^ k.phaseY;
+            h *= 0xff51afd7ed558ccdull;
+            return std::size_t(h ^ (h >> 33));
+        }
+    };
+    struct Entry {
+        Sprite sprite;
+        std::size_t bytes;
+    };
+    using Table = std::unordered_map<Key, Entry, KeyHash>;
+
+    bool draw(const SKLook& look, const Key& key, Sprite& sprite);
+    void remember(const Key& key, Sprite& sprite);
+    void evict(Table::iterator it);
+    void evictOldest();
+
+    std::size_t budget_;
+    std::size_t bytes_ = 0;
+    std::uint64_t frame_ = 0;
+    Table entries_;
+};
