@@ -56,6 +56,7 @@ public:
     void setRandomSeed(std::uint32_t seed) { random_.seed(seed); }
 
     void advanceSimulation(double dt) override;
+    [[nodiscard]] bool simulates() const override { return true; }
     void drawContent(SKRenderContext& context) const override;
 
 private:

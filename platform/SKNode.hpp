@@ -90,8 +90,10 @@ public:
 
     // Engine hooks, called by the scene's frame phases and the renderer.
     void stepActions(double dt);
-    // Time-driven state besides actions (particles); runs when the node's actions do.
+    // Time-driven state besides actions (particles); runs when the node's actions do, for the
+    // nodes that say they simulate.
     virtual void advanceSimulation(double /*dt*/) {}
+    [[nodiscard]] virtual bool simulates() const { return false; }
     // Draws the node's own look in its own coordinates; transform and alpha are already set up.
     virtual void drawContent(SKRenderContext& /*context*/) const {}
     // The node's look, frozen, when the renderer may draw it once and copy the pixels after;

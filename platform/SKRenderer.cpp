@@ -60,10 +60,13 @@ bool SKRenderer::bindTarget(cairo_t* cr)
     cairo_identity_matrix(cr);
     cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
     cairo_restore(cr);
+    clipX0_ = std::max(0, int(std::ceil(x0)));
+    clipY0_ = std::max(0, int(std::ceil(y0)));
+    clipX1_ = std::min(width, int(std::floor(x1)));
+    clipY1_ = std::min(height, int(std::floor(y1)));
     pixman_region32_t clip;
-    pixman_region32_init_rect(&clip, int(std::ceil(x0)), int(std::ceil(y0)),
-                              unsigned(std::max(0.0, std::floor(x1) - std::ceil(x0))),
-                              unsigned(std::max(0.0, std::floor(y1) - std::ceil(y0))));
+    pixman_region32_init_rect(&clip, clipX0_, clipY0_, unsigned(std::max(0, clipX1_ - clipX0_)),
+                              unsigned(std::max(0, clipY1_ - clipY0_)));
     pixman_image_set_clip_region32(target_, &clip);
     pixman_region32_fini(&clip);
     return true;
@@ -84,15 +87,48 @@ bool SKRenderer::blit(const Item& item)
 
     const SpriteCache::Sprite* sprite = sprites_.get(*look, m.xx, m.yy, phaseX, phaseY);
     if (!sprite) return false;
+    int x = int(px) + sprite->offsetX, y = int(py) + sprite->offsetY;
+    if (x >= clipX1_ || y >= clipY1_ || x + sprite->width <= clipX0_ || y + sprite->height <= clipY0_) return true;
     // Equal looks become one object, so the next frame finds the sprite without a search.
     if (sprite->look != *look) item.node->shareLook(sprite->look);
 
     auto alpha = std::uint8_t(std::clamp(item.alpha, 0.0, 1.0) * 255 + 0.5);
     if (alpha == 0) return true;
     reinterpret_cast<std::uint8_t*>(&opacityBits_)[0] = alpha;
-    pixman_image_composite32(PIXMAN_OP_OVER, sprite->image, alpha == 255 ? nullptr : opacity_, target_, 0, 0, 0, 0,
-                             int(px) + sprite->offsetX, int(py) + sprite->offsetY, sprite->width, sprite->height);
+    pixman_image_composite32(PIXMAN_OP_OVER, sprite->image, alpha == 255 ? nullptr : opacity_, target_, 0, 0, 0, 0, x, y,
+                             sprite->width, sprite->height);
     return true;
+}
+
+void SKRenderer::orderByDepth()
+{
+    // A scene uses a handful of depths: count each, then place every item after all items of
+    // smaller depth, keeping tree order within a depth. Linear, and stable by construction.
+    depths_.clear();
+    for (const Item& item : items_) {
+        auto it = std::find_if(depths_.begin(), depths_.end(), [&](const auto& d) { return d.first == item.depth; });
+        if (it == depths_.end()) {
+            if (depths_.size() == 64) {
+                // Depths everywhere: a sort does better than a long list.
+                ordered_ = items_;
+                std::stable_sort(ordered_.begin(), ordered_.end(),
+                                 [](const Item& a, const Item& b) { return a.depth < b.depth; });
+                return;
+            }
+            depths_.emplace_back(item.depth, 1);
+        } else {
+            ++it->second;
+        }
+    }
+    std::sort(depths_.begin(), depths_.end());
+    std::uint32_t start = 0;
+    for (auto& [depth, count] : depths_) std::swap(start, count), start += count;
+    ordered_.resize(items_.size());
+    for (const Item& item : items_) {
+        auto it = std::lower_bound(depths_.begin(), depths_.end(), std::pair{item.depth, 0u},
+                                   [](const auto& a, const auto& b) { return a.first < b.first; });
+        ordered_[it->second++] = item;
+    }
 }
 
 void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr)
@@ -108,16 +144,14 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr)
     sprites_.nextFrame();
     items_.clear();
     collect(scene, root, scene.alpha(), 0);
-    std::sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
-        return a.depth != b.depth ? a.depth < b.depth : a.order < b.order;
-    });
+    orderByDepth();
 
     // Sprites write the surface's pixels directly; cairo has to hand them over (flush) before,
     // and be told of them (mark dirty) before it draws again.
     cairo_surface_t* surface = cairo_get_target(cr);
     bool sprites = bindTarget(cr);
     bool cairoDrew = true, spritesDrew = false;
-    for (const Item& item : items_) {
+    for (const Item& item : ordered_) {
         if (sprites) {
             if (cairoDrew) cairo_surface_flush(surface), cairoDrew = false;
             if (blit(item)) {

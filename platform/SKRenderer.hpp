@@ -42,13 +42,17 @@ private:
     };
 
     void collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth);
+    void orderByDepth();
     // Where sprites go: the surface's own pixels, when it is an image surface.
     bool bindTarget(cairo_t* cr);
     bool blit(const Item& item);
 
-    std::vector<Item> items_; // kept between frames
+    std::vector<Item> items_;   // in tree order; kept between frames
+    std::vector<Item> ordered_; // the same, in drawing order
+    std::vector<std::pair<double, std::uint32_t>> depths_; // each depth seen, and how many items have it
     SpriteCache sprites_;
     pixman_image_t* target_ = nullptr;
+    int clipX0_ = 0, clipY0_ = 0, clipX1_ = 0, clipY1_ = 0; // where sprites may go, in surface pixels
     unsigned char* targetData_ = nullptr;
     std::uint32_t opacityBits_ = 0; // a 1 x 1 alpha mask, repeated: the node's opacity
     pixman_image_t* opacity_ = nullptr;

@@ -1,12 +1,13 @@
 #include "SKScene.hpp"
 
 namespace {
-void collectUnpaused(SKNode& node, std::vector<std::shared_ptr<SKNode>>& out)
+// The nodes with something to step, below no paused node.
+void collectBusy(SKNode& node, std::vector<std::shared_ptr<SKNode>>& out)
 {
     for (auto& child : node.children()) {
         if (child->isPaused()) continue;
-        out.push_back(child);
-        collectUnpaused(*child, out);
+        if (child->hasActions() || child->simulates()) out.push_back(child);
+        if (!child->children().empty()) collectBusy(*child, out);
     }
 }
 } // namespace
@@ -23,11 +24,12 @@ SKScene::SKScene(const SKCoder& coder) : size_(coder.size)
 void SKScene::evaluateActions(double dt)
 {
     // Step a snapshot, holding each node, so blocks may add, remove or free nodes on the way.
-    // A node removed earlier in the pass has had its actions cancelled and does nothing.
+    // A node removed earlier in the pass has had its actions cancelled and does nothing; one
+    // given its first action during the pass starts on the next.
     stepping_.clear();
     if (!isPaused()) {
         stepActions(dt);
-        collectUnpaused(*this, stepping_);
+        collectBusy(*this, stepping_);
     }
     for (auto& node : stepping_) {
         node->stepActions(dt);

@@ -114,36 +114,43 @@ void SpriteCache::evictOldest()
     }
 }
 
+const SpriteCache::Sprite* SpriteCache::fromRow(const SKLook& look, const Key& key)
+{
+    const SKLook::SpriteRow& row = look.spriteRow_;
+    if (row.cache != this || row.scaleX != key.scaleX || row.scaleY != key.scaleY) return nullptr;
+    auto* sprite = static_cast<Sprite*>(row.phases[key.phaseX * 4 + key.phaseY]);
+    if (sprite) sprite->lastUsed = frame_;
+    return sprite;
+}
+
 const SpriteCache::Sprite* SpriteCache::get(const std::shared_ptr<const SKLook>& look, double scaleX, double scaleY,
                                             int phaseX, int phaseY)
 {
     double qx = std::round(scaleX * scaleSteps), qy = std::round(scaleY * scaleSteps);
     if (!(std::abs(qx) < 1e6 && std::abs(qy) < 1e6) || qx == 0 || qy == 0) return nullptr;
     Key key{look->hash(), std::int32_t(qx), std::int32_t(qy), std::uint8_t(phaseX), std::uint8_t(phaseY)};
+    if (const Sprite* sprite = fromRow(*look, key)) return sprite;
 
-    const SKLook::SpriteRow& row = look->spriteRow_;
-    if (row.cache == this && row.scaleX == key.scaleX && row.scaleY == key.scaleY) {
-        if (auto* sprite = static_cast<Sprite*>(row.phases[phaseX * 4 + phaseY])) {
-            sprite->lastUsed = frame_;
-            return sprite;
-        }
-    }
+    auto [canonIt, isNew] = looks_.try_emplace(key.hash, Canon{look, 0});
+    Canon& canon = canonIt->second;
+    if (canon.look != look && !canon.look->equals(*look)) return nullptr; // two looks, one hash: drawn directly
+    if (const Sprite* sprite = fromRow(*canon.look, key)) return sprite;
 
     auto it = entries_.find(key);
     if (it != entries_.end()) {
-        Sprite& kept = it->second.sprite;
-        if (kept.look == look || kept.look->equals(*look)) {
-            kept.lastUsed = frame_;
-            remember(key, kept);
-            return &kept;
-        }
-        evict(it); // another look with the same hash: the newer one takes the place
+        it->second.sprite.lastUsed = frame_;
+        remember(key, it->second.sprite);
+        return &it->second.sprite;
     }
 
     Sprite sprite{};
-    if (!draw(*look, key, sprite)) return nullptr;
-    sprite.look = look;
+    if (!draw(*canon.look, key, sprite)) {
+        if (canon.sprites == 0) looks_.erase(canonIt);
+        return nullptr;
+    }
+    sprite.look = canon.look;
     sprite.lastUsed = frame_;
+    ++canon.sprites;
     std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + 256;
     Sprite& placed = entries_.emplace(key, Entry{sprite, size}).first->second.sprite;
     bytes_ += size;

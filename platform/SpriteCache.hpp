@@ -28,7 +28,9 @@ public:
     SpriteCache& operator=(const SpriteCache&) = delete;
 
     // The look's sprite at this scale (device pixels per point; negative flips) and quarter-pixel
-    // phase, drawn now if it is not kept yet; nothing when it would be too large to keep.
+    // phase, drawn now if it is not kept yet; nothing when it would be too large to keep. The
+    // sprite's look is the one object kept for all looks equal to this one: a node that takes
+    // it in place of its own finds its sprites faster.
     const Sprite* get(const std::shared_ptr<const SKLook>& look, double scaleX, double scaleY, int phaseX, int phaseY);
 
     // Marks the start of a frame, for telling recent sprites from old ones.
@@ -58,7 +60,13 @@ private:
         std::size_t bytes;
     };
     using Table = std::unordered_map<Key, Entry, KeyHash>;
+    // One look object stands for all equal looks, so every sprite of a look hangs off one row.
+    struct Canon {
+        std::shared_ptr<const SKLook> look;
+        std::size_t sprites;
+    };
 
+    const Sprite* fromRow(const SKLook& look, const Key& key);
     bool draw(const SKLook& look, const Key& key, Sprite& sprite);
     void remember(const Key& key, Sprite& sprite);
     void evict(Table::iterator it);
@@ -68,4 +76,5 @@ private:
     std::size_t bytes_ = 0;
     std::uint64_t frame_ = 0;
     Table entries_;
+    std::unordered_map<std::uint64_t, Canon> looks_; // by hash
 };

@@ -50,6 +50,7 @@ TEST(Laser, FiresThirtyAboveTheShipWithOneSoundAndLeavesAfterOneSecond)
 {
     GameStage stage(true);
     stage.frames();
+    stage.clearEnemies(); // the next comes after the laser has gone
     stage.scene->player()->setPosition({200, 100});
     stage.press(GameStage::Space);
     stage.press(GameStage::Space);

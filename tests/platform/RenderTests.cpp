@@ -6,6 +6,7 @@
 #include "SKTransition.hpp"
 #include "SKView.hpp"
 #include "SoundPlayer.hpp"
+#include "SpriteCache.hpp"
 
 #include <gtest/gtest.h>
 
@@ -170,4 +171,73 @@ TEST(SKRenderer, DemonstrationFrame)
         EXPECT_GT(count(c, {{560, 200}, {130, 80}}, [](Pixel p) { return p.r > 200 && p.g > 100; }), 20)
             << "the burst's particles";
     }
+}
+
+namespace {
+// The same view drawn the plain way: cairo draws every node afresh when the surface is not an
+// image (here a recording, replayed onto an image).
+void renderPlain(SKView& view, Canvas& canvas, double scale)
+{
+    cairo_surface_t* recording = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+    cairo_t* cr = cairo_create(recording);
+    view.render(cr, scale);
+    cairo_destroy(cr);
+    cairo_set_source_surface(canvas.cr(), recording, 0, 0);
+    cairo_paint(canvas.cr());
+    cairo_surface_destroy(recording);
+}
+} // namespace
+
+TEST(SKRenderer, SpritesLookLikeDrawingEveryNodeAfresh)
+{
+    for (double scale : {1.0, 2.0}) {
+        Stage s;
+        auto demo = std::make_shared<DemoScene>(CGSize{800, 600});
+        demo->setScaleMode(SKSceneScaleMode::resizeFill);
+        s.view.presentScene(demo);
+        // Fractional positions and scales, as moving nodes have them.
+        for (auto& child : demo->children()) child->setPosition(child->position() + CGPoint{0.37, 0.81});
+        Canvas sprites(800, 600, scale), plain(800, 600, scale);
+        s.view.render(sprites.cr(), scale);
+        renderPlain(s.view, plain, scale);
+        long total = 0, far = 0;
+        for (double y = 0.5 / scale; y < 600; y += 1 / scale)
+            for (double x = 0.5 / scale; x < 800; x += 1 / scale) {
+                Pixel a = sprites.at(x, y), b = plain.at(x, y);
+                int d = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+                total += d, far += d > 64;
+            }
+        double pixels = 800 * 600 * scale * scale;
+        EXPECT_LT(total / pixels, 1.0) << "scale " << scale << ": mean difference per pixel, of 255";
+        // Edges sit up to an eighth of a pixel from where plain drawing puts them; the glyphs'
+        // edges, hinted to their pixel position, are all that differ clearly.
+        EXPECT_LT(far / pixels, 0.005) << "scale " << scale << ": pixels that differ clearly";
+    }
+}
+
+TEST(SpriteCache, StaysWithinItsBudgetWhileAScaleChangesEveryFrame)
+{
+    // A flame whose y scale changes every frame, at every quarter-pixel position: thousands of
+    // different sprites over a long game, in a cache of 1 MB.
+    SpriteCache cache(1 << 20);
+    auto flame = SKShapeNode::shapeNodeWithPath(CGPath::closedPolygon({{-30, 0}, {0, -90}, {30, 0}}));
+    flame->setFillColor(SKColor::cyanColor());
+    std::size_t most = 0;
+    for (int frame = 0; frame < 5000; ++frame) {
+        cache.nextFrame();
+        double scale = 0.5 + (frame % 997) / 997.0;
+        const SpriteCache::Sprite* sprite = cache.get(*flame->look(), 2, -2 * scale, frame % 4, (frame / 4) % 4);
+        ASSERT_TRUE(sprite);
+        EXPECT_GT(sprite->height, 90 * scale);
+        most = std::max(most, cache.bytes());
+    }
+    EXPECT_LE(most, std::size_t(1 << 20) + 100000) << "at most one sprite past the budget";
+    EXPECT_GT(cache.count(), 10u);
+
+    // The same look at the same scale and place is drawn once and found after.
+    cache.nextFrame();
+    auto* first = cache.get(*flame->look(), 1, -1, 0, 0);
+    std::size_t count = cache.count();
+    EXPECT_EQ(cache.get(*flame->look(), 1, -1, 0, 0), first);
+    EXPECT_EQ(cache.count(), count);
 }

@@ -63,6 +63,8 @@ TEST(GameSceneFrameUpdate, AnEnemyFallsForFourSecondsOfUnpausedTimeThenLeaves)
     EXPECT_GE(enemy->position().x, 30);
     EXPECT_LE(enemy->position().x, 770);
     ASSERT_EQ(enemy->children().size(), 2u) << "core and flame";
+    // Out of its way: this enemy is to reach the bottom.
+    stage.scene->player()->setPosition({enemy->position().x > 400 ? 100.0 : 700.0, 100});
 
     stage.frames(120);
     stage.press(GameStage::Esc); // a long pause in the middle does not count

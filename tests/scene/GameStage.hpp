@@ -49,6 +49,11 @@ struct GameStage {
         return found;
     }
     [[nodiscard]] std::size_t count(const std::string& name) const { return named(name).size(); }
+    // Enemies fall at random places: a test that must not be hit clears them away.
+    void clearEnemies()
+    {
+        for (auto& enemy : named("enemy")) enemy->removeFromParent();
+    }
     // The scene presented now: a restart replaces the one this stage started with.
     [[nodiscard]] GameScene& current() const { return static_cast<GameScene&>(*view.scene()); }
     // Lasers are the scene's children with a laser body.
