@@ -33,6 +33,12 @@ public:
         return std::nullopt;
     }
 
+    void restart() final
+    {
+        elapsed_ = 0;
+        started_ = false;
+    }
+
 protected:
     virtual void begin(SKNode& node) = 0;
     virtual void apply(SKNode& node, double fraction) = 0;
@@ -123,6 +129,7 @@ public:
                 action.perform(node);
                 return dt;
             }
+            void restart() override {}
             const Instant& action;
         };
         return std::make_unique<Run>(*this);
@@ -173,6 +180,7 @@ public:
                 }
                 return wait->step(node, dt);
             }
+            void restart() override { wait.reset(); }
             const PlaySound& action;
             std::unique_ptr<SKActionRun> wait;
         };
@@ -202,24 +210,30 @@ public:
     std::unique_ptr<SKActionRun> makeRun() const override
     {
         struct Run final : SKActionRun {
-            explicit Run(const Sequence& s) : sequence(s) {}
+            explicit Run(const Sequence& s)
+            {
+                for (const auto& action : s.actions_) steps.push_back(action->makeRun());
+            }
             std::optional<double> step(SKNode& node, double dt) override
             {
                 std::uint64_t generation = node.actionGeneration();
-                while (index < sequence.actions_.size()) {
-                    if (!current) current = sequence.actions_[index]->makeRun();
-                    std::optional<double> left = current->step(node, dt);
+                while (index < steps.size()) {
+                    std::optional<double> left = steps[index]->step(node, dt);
                     // A step that removed the node ended the rest of the sequence with it.
                     if (!left || node.actionGeneration() != generation) return std::nullopt;
                     dt = *left;
-                    current.reset();
                     ++index;
                 }
                 return dt;
             }
-            const Sequence& sequence;
+            void restart() override
+            {
+                for (std::size_t i = 0; i < index && i < steps.size(); ++i) steps[i]->restart();
+                if (index < steps.size()) steps[index]->restart();
+                index = 0;
+            }
+            std::vector<std::unique_ptr<SKActionRun>> steps;
             std::size_t index = 0;
-            std::unique_ptr<SKActionRun> current;
         };
         return std::make_unique<Run>(*this);
     }
@@ -243,15 +257,20 @@ public:
             {
                 if (!repeat.action_) return std::nullopt;
                 std::uint64_t generation = node.actionGeneration();
+                if (!current) current = repeat.action_->makeRun();
                 for (;;) {
-                    if (!current) current = repeat.action_->makeRun();
                     std::optional<double> left = current->step(node, dt);
                     if (!left || node.actionGeneration() != generation) return std::nullopt;
-                    current.reset();
+                    // The next cycle reuses this run: an endless repeat allocates nothing.
+                    current->restart();
                     // A cycle that used no time would loop for ever: it waits for the next frame.
                     if (*left >= dt) return std::nullopt;
                     dt = *left;
                 }
+            }
+            void restart() override
+            {
+                if (current) current->restart();
             }
             const RepeatForever& repeat;
             std::unique_ptr<SKActionRun> current;

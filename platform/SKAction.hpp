@@ -18,6 +18,8 @@ public:
     // Advances by dt seconds. Once finished, returns the part of dt it did not use, so the next
     // step of a sequence (or the next cycle of a repeat) starts with it; nothing while it runs on.
     virtual std::optional<double> step(SKNode& node, double dt) = 0;
+    // Back to the state it was made in, so a repeat runs it again without making a new one.
+    virtual void restart() = 0;
 };
 
 // An immutable description of a change over time, with linear timing. One action may run on

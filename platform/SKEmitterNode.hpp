@@ -2,6 +2,7 @@
 
 #include "SKBundle.hpp"
 #include "SKColor.hpp"
+#include "SKLook.hpp"
 #include "SKNode.hpp"
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Emits round particles in its own coordinates. Its look is read from a resource file of our
@@ -69,10 +71,13 @@ private:
     void emitOne();
     [[nodiscard]] double spread(double value, double range);
     [[nodiscard]] SKColor colorAt(double lifeFraction) const;
+    // A particle's look, its size and colour rounded so that a few dozen looks serve a burst.
+    [[nodiscard]] const std::shared_ptr<const SKLook>& particleLook(double radius, SKColor color) const;
 
     Settings settings_;
     std::vector<Particle> particles_;
     double birthDebt_ = 0;
     int emitted_ = 0;
     std::mt19937 random_{std::random_device{}()};
+    mutable std::unordered_map<std::uint64_t, std::shared_ptr<const SKLook>> looks_;
 };

@@ -72,31 +72,54 @@ bool SKRenderer::bindTarget(cairo_t* cr)
     return true;
 }
 
-bool SKRenderer::blit(const Item& item)
+const SpriteCache::Sprite* SKRenderer::place(const std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m,
+                                              int& x, int& y)
 {
-    const std::shared_ptr<const SKLook>* look = item.node->look();
-    const cairo_matrix_t& m = item.matrix;
-    if (!look || !*look || m.xy != 0 || m.yx != 0) return false;
-
-    // The node's origin on the surface: a whole pixel and a quarter-pixel phase.
+    if (m.xy != 0 || m.yx != 0) return nullptr;
+    // The origin on the surface: a whole pixel and a quarter-pixel phase.
     double px = std::floor(m.x0), py = std::floor(m.y0);
+    if (!(std::abs(px) < 1e7 && std::abs(py) < 1e7)) return nullptr;
     int phaseX = int((m.x0 - px) * 4 + 0.5), phaseY = int((m.y0 - py) * 4 + 0.5);
     if (phaseX == 4) phaseX = 0, px += 1;
     if (phaseY == 4) phaseY = 0, py += 1;
-    if (!(std::abs(px) < 1e7 && std::abs(py) < 1e7)) return true; // nowhere near the surface
+    const SpriteCache::Sprite* sprite = sprites_.get(look, m.xx, m.yy, phaseX, phaseY);
+    if (sprite) x = int(px) + sprite->offsetX, y = int(py) + sprite->offsetY;
+    return sprite;
+}
 
-    const SpriteCache::Sprite* sprite = sprites_.get(*look, m.xx, m.yy, phaseX, phaseY);
+void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, double alpha, bool additive)
+{
+    if (x >= clipX1_ || y >= clipY1_ || x + sprite.width <= clipX0_ || y + sprite.height <= clipY0_) return;
+    auto opacity = std::uint8_t(std::clamp(alpha, 0.0, 1.0) * 255 + 0.5);
+    if (opacity == 0) return;
+    reinterpret_cast<std::uint8_t*>(&opacityBits_)[0] = opacity;
+    pixman_image_composite32(additive ? PIXMAN_OP_ADD : PIXMAN_OP_OVER, sprite.image, opacity == 255 ? nullptr : opacity_,
+                             target_, 0, 0, 0, 0, x, y, sprite.width, sprite.height);
+}
+
+bool SKRenderer::blit(const Item& item)
+{
+    const std::shared_ptr<const SKLook>* look = item.node->look();
+    if (!look || !*look) return false;
+    int x = 0, y = 0;
+    const SpriteCache::Sprite* sprite = place(*look, item.matrix, x, y);
     if (!sprite) return false;
-    int x = int(px) + sprite->offsetX, y = int(py) + sprite->offsetY;
-    if (x >= clipX1_ || y >= clipY1_ || x + sprite->width <= clipX0_ || y + sprite->height <= clipY0_) return true;
     // Equal looks become one object, so the next frame finds the sprite without a search.
     if (sprite->look != *look) item.node->shareLook(sprite->look);
+    composite(*sprite, x, y, item.alpha, false);
+    return true;
+}
 
-    auto alpha = std::uint8_t(std::clamp(item.alpha, 0.0, 1.0) * 255 + 0.5);
-    if (alpha == 0) return true;
-    reinterpret_cast<std::uint8_t*>(&opacityBits_)[0] = alpha;
-    pixman_image_composite32(PIXMAN_OP_OVER, sprite->image, alpha == 255 ? nullptr : opacity_, target_, 0, 0, 0, 0, x, y,
-                             sprite->width, sprite->height);
+bool SKRenderer::drawLook(const SKRenderContext& context, const std::shared_ptr<const SKLook>& look, CGPoint at,
+                          double alpha, bool additive)
+{
+    if (!context.matrix) return false;
+    cairo_matrix_t m = *context.matrix;
+    cairo_matrix_translate(&m, at.x, at.y);
+    int x = 0, y = 0;
+    const SpriteCache::Sprite* sprite = place(look, m, x, y);
+    if (!sprite) return false;
+    composite(*sprite, x, y, alpha, additive);
     return true;
 }
 
@@ -161,8 +184,10 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr)
         }
         if (spritesDrew) cairo_surface_mark_dirty(surface), spritesDrew = false;
         cairo_set_matrix(cr, &item.matrix);
-        SKRenderContext context{cr, item.alpha};
+        SKRenderContext context{cr, item.alpha, sprites ? this : nullptr, &item.matrix};
         item.node->drawContent(context);
+        // The node may have copied sprites of its own (particles) as well as drawn.
+        if (sprites) cairo_surface_flush(surface), cairo_surface_mark_dirty(surface);
         cairoDrew = true;
     }
     if (spritesDrew) cairo_surface_mark_dirty(surface);

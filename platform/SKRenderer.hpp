@@ -10,11 +10,17 @@
 class SKNode;
 class SKScene;
 
+class SKLook;
+class SKRenderer;
+
 // What a node's drawContent gets: the cairo context, already in the node's own coordinates
-// (y up), and the node's effective alpha (its own times its ancestors').
+// (y up), the node's effective alpha (its own times its ancestors'), and a way to copy the
+// sprites of looks of its own (particles), when the surface takes sprites.
 struct SKRenderContext {
     cairo_t* cr;
     double alpha;
+    SKRenderer* sprites = nullptr;
+    const cairo_matrix_t* matrix = nullptr; // the node's coordinates onto the surface
 };
 
 // Draws a scene tree: each visible node in depth order (the sum of the zPositions up the tree;
@@ -32,6 +38,12 @@ public:
 
     [[nodiscard]] const SpriteCache& sprites() const { return sprites_; }
 
+    // Copies a look's sprite with its origin at a point of the node whose context this is, at
+    // an opacity, over what is there or added to it. False when it cannot be a sprite: then the
+    // caller draws it with cairo.
+    bool drawLook(const SKRenderContext& context, const std::shared_ptr<const SKLook>& look, CGPoint at, double alpha,
+                  bool additive);
+
 private:
     struct Item {
         const SKNode* node;
@@ -46,6 +58,8 @@ private:
     // Where sprites go: the surface's own pixels, when it is an image surface.
     bool bindTarget(cairo_t* cr);
     bool blit(const Item& item);
+    const SpriteCache::Sprite* place(const std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m, int& x, int& y);
+    void composite(const SpriteCache::Sprite& sprite, int x, int y, double alpha, bool additive);
 
     std::vector<Item> items_;   // in tree order; kept between frames
     std::vector<Item> ordered_; // the same, in drawing order

@@ -160,8 +160,14 @@ void SKView::render(cairo_t* cr, double pixelScale) const
     cairo_save(cr);
     cairo_identity_matrix(cr);
     cairo_scale(cr, pixelScale, pixelScale);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_paint(cr);
+    // Black around a scene that does not cover the view; a covering scene paints every pixel.
+    CGPoint origin = convertPointToScene({0, 0}), corner = convertPointToScene({size_.width, size_.height});
+    bool covered = scene_ && origin.x >= 0 && origin.y >= 0 && corner.x <= scene_->size().width &&
+                   corner.y <= scene_->size().height && scene_->backgroundColor().alpha >= 1;
+    if (!covered) {
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        cairo_paint(cr);
+    }
     // View points are y up: flip once here.
     cairo_translate(cr, 0, size_.height);
     cairo_scale(cr, 1, -1);
@@ -171,7 +177,6 @@ void SKView::render(cairo_t* cr, double pixelScale) const
         cairo_rectangle(cr, 0, 0, size_.width, size_.height);
         cairo_clip(cr);
         // The scene's points onto the view's, by the inverse of convertPointToScene.
-        CGPoint origin = convertPointToScene({0, 0});
         CGPoint unit = convertPointToScene({1, 1});
         double kx = unit.x - origin.x, ky = unit.y - origin.y;
         if (kx > 0 && ky > 0) {
