@@ -117,6 +117,8 @@ bool SDLHost::deliverEvents(SKView& view)
 
 void SDLHost::present(const SKView& view)
 {
+    // Nobody sees a minimised or hidden window: the game runs on, but draws nothing.
+    if (SDL_GetWindowFlags(window_) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) return;
     SDL_Surface* target = canvas();
     if (!target || SDL_LockSurface(target) != 0) return;
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
