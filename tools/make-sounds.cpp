@@ -2,6 +2,8 @@
 //   make-sounds OUTPUT_DIR   → OUTPUT_DIR/laser.wav, OUTPUT_DIR/explosion.wav
 // laser.wav: a bright zap, a pitch sweep from about 2 kHz down to 250 Hz in a fifth of a second.
 // explosion.wav: a burst of noise that darkens as it fades, over a low thump, under a second.
+#include "WavFile.hpp"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -78,22 +80,6 @@ std::vector<std::int16_t> explosion()
     return finish(out, 0.9);
 }
 
-bool writeWav(const std::string& path, const std::vector<std::int16_t>& pcm)
-{
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    std::uint32_t bytes = std::uint32_t(pcm.size() * 2);
-    out << "RIFF";
-    u32(36 + bytes);
-    out << "WAVEfmt ";
-    u32(16), u16(1), u16(1), u32(rate), u32(rate * 2), u16(2), u16(16);
-    out << "data";
-    u32(bytes);
-    out.write(reinterpret_cast<const char*>(pcm.data()), std::streamsize(bytes));
-    return bool(out);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -103,7 +89,7 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string dir = argv[1];
-    if (!writeWav(dir + "/laser.wav", laser()) || !writeWav(dir + "/explosion.wav", explosion())) {
+    if (!writeWav(dir + "/laser.wav", laser(), rate) || !writeWav(dir + "/explosion.wav", explosion(), rate)) {
         std::fprintf(stderr, "make-sounds: cannot write to %s\n", dir.c_str());
         return 1;
     }

@@ -1,4 +1,5 @@
 #include "MixerSoundPlayer.hpp"
+#include "WavFile.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +16,11 @@ struct TempBundle {
     ~TempBundle() { std::filesystem::remove_all(dir); }
 
     // A mono 16-bit WAV of `seconds` of a square wave.
-    void writeWav(const std::string& name, double seconds, int rate = 22050)
+    void writeWav(const std::string& name, double seconds, std::uint32_t rate = 22050)
     {
-        std::uint32_t frames = std::uint32_t(seconds * rate), bytes = frames * 2;
-        std::ofstream out(dir / name, std::ios::binary);
-        auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-        auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-        out << "RIFF";
-        u32(36 + bytes);
-        out << "WAVEfmt ";
-        u32(16), u16(1), u16(1), u32(rate), u32(rate * 2), u16(2), u16(16);
-        out << "data";
-        u32(bytes);
-        for (std::uint32_t i = 0; i < frames; ++i) u16((i / 50) % 2 ? 8000 : std::uint16_t(-8000));
+        std::vector<std::int16_t> pcm(std::size_t(seconds * rate));
+        for (std::size_t i = 0; i < pcm.size(); ++i) pcm[i] = (i / 50) % 2 ? 8000 : -8000;
+        ::writeWav((dir / name).string(), pcm, rate);
     }
 };
 
