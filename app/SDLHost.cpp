@@ -91,6 +91,10 @@ bool SDLHost::deliverEvents(SKView& view)
             return false;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) return false;
+            // The display lost what the window showed: the next frame is sent whole.
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_RESTORED ||
+                event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || event.window.event == SDL_WINDOWEVENT_SHOWN)
+                exposed_ = true;
             break;
         case SDL_KEYDOWN:
             // Repeats count as presses: a held space bar keeps firing.
@@ -124,10 +128,19 @@ void SDLHost::present(const SKView& view)
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
         static_cast<unsigned char*>(target->pixels), CAIRO_FORMAT_RGB24, target->w, target->h, target->pitch);
     cairo_t* cr = cairo_create(surface);
-    view.render(cr, target->w / size_.width);
+    // The window's pixels keep the last frame: only what changed is drawn and sent again.
+    bool keeps = target != copy_ && !exposed_;
+    const auto* damage = view.render(cr, target->w / size_.width, keeps);
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
     SDL_UnlockSurface(target);
+    exposed_ = false;
     if (target == copy_) SDL_BlitSurface(copy_, nullptr, SDL_GetWindowSurface(window_), nullptr);
-    SDL_UpdateWindowSurface(window_);
+    if (!damage) {
+        SDL_UpdateWindowSurface(window_);
+        return;
+    }
+    rects_.clear();
+    for (const auto& d : *damage) rects_.push_back({d.x, d.y, d.width, d.height});
+    if (!rects_.empty()) SDL_UpdateWindowSurfaceRects(window_, rects_.data(), int(rects_.size()));
 }

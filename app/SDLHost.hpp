@@ -2,7 +2,10 @@
 
 #include "CGGeometry.hpp"
 
+#include <SDL_rect.h>
+
 #include <memory>
+#include <vector>
 
 struct SDL_Surface;
 struct SDL_Window;
@@ -34,4 +37,6 @@ private:
     CGSize size_;
     SDL_Window* window_ = nullptr;
     SDL_Surface* copy_ = nullptr;
+    bool exposed_ = true;           // the window must be sent whole
+    std::vector<SDL_Rect> rects_;   // the parts of a frame that changed, kept between frames
 };

@@ -257,6 +257,16 @@ const std::shared_ptr<const SKLook>& SKEmitterNode::particleLook(double radius, 
     return it->second;
 }
 
+CGRect SKEmitterNode::drawBounds() const
+{
+    CGRect bounds;
+    for (const Particle& p : particles_) {
+        double r = settings_.radius * p.scale + 1;
+        bounds = bounds.unionWith({{p.position.x - r, p.position.y - r}, {2 * r, 2 * r}});
+    }
+    return bounds;
+}
+
 void SKEmitterNode::drawContent(SKRenderContext& context) const
 {
     if (particles_.empty()) return;

@@ -60,6 +60,8 @@ public:
     void advanceSimulation(double dt) override;
     [[nodiscard]] bool simulates() const override { return true; }
     void drawContent(SKRenderContext& context) const override;
+    // Where the particles are now (the emitter itself is never hit: it has no content).
+    [[nodiscard]] CGRect drawBounds() const override;
 
 private:
     struct Particle {

@@ -103,6 +103,8 @@ public:
     virtual void shareLook(std::shared_ptr<const SKLook> /*equal*/) const {}
     // The look's bounds in the node's own coordinates, before position and scale.
     [[nodiscard]] virtual CGRect contentBounds() const { return {}; }
+    // Every pixel drawContent may touch, in the node's own coordinates.
+    [[nodiscard]] virtual CGRect drawBounds() const { return contentBounds(); }
     // Maps a rect in this node's coordinates to its parent's.
     [[nodiscard]] CGRect toParent(const CGRect& local) const;
     // Maps a point in the parent's coordinates to this node's.

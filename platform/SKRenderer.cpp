@@ -6,6 +6,11 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+// Damage is found per square of this many surface pixels.
+constexpr int tileSize = 32;
+} // namespace
+
 SKRenderer::SKRenderer()
 {
     opacity_ = pixman_image_create_bits(PIXMAN_a8, 1, 1, &opacityBits_, 4);
@@ -93,21 +98,66 @@ void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, doub
     auto opacity = std::uint8_t(std::clamp(alpha, 0.0, 1.0) * 255 + 0.5);
     if (opacity == 0) return;
     reinterpret_cast<std::uint8_t*>(&opacityBits_)[0] = opacity;
-    pixman_image_composite32(additive ? PIXMAN_OP_ADD : PIXMAN_OP_OVER, sprite.image, opacity == 255 ? nullptr : opacity_,
-                             target_, 0, 0, 0, 0, x, y, sprite.width, sprite.height);
+    pixman_op_t op = additive ? PIXMAN_OP_ADD : PIXMAN_OP_OVER;
+    pixman_image_t* mask = opacity == 255 ? nullptr : opacity_;
+    if (!tracking_) {
+        pixman_image_composite32(op, sprite.image, mask, target_, 0, 0, 0, 0, x, y, sprite.width, sprite.height);
+        return;
+    }
+    // Only into the damage: the pixels outside it already show this frame.
+    for (const PixelRect& d : damage_) {
+        int x0 = std::max(x, d.x), y0 = std::max(y, d.y);
+        int x1 = std::min(x + sprite.width, d.x + d.width), y1 = std::min(y + sprite.height, d.y + d.height);
+        if (x0 < x1 && y0 < y1)
+            pixman_image_composite32(op, sprite.image, mask, target_, x0 - x, y0 - y, 0, 0, x0, y0, x1 - x0, y1 - y0);
+    }
 }
 
-bool SKRenderer::blit(const Item& item)
+bool SKRenderer::touchesDamage(const Item& item) const
 {
-    const std::shared_ptr<const SKLook>* look = item.node->look();
-    if (!look || !*look) return false;
-    int x = 0, y = 0;
-    const SpriteCache::Sprite* sprite = place(*look, item.matrix, x, y);
-    if (!sprite) return false;
-    // Equal looks become one object, so the next frame finds the sprite without a search.
-    if (sprite->look != *look) item.node->shareLook(sprite->look);
-    composite(*sprite, x, y, item.alpha, false);
-    return true;
+    if (item.x1 <= item.x0 || item.y1 <= item.y0) return false;
+    int c0 = std::max(0, item.x0 / tileSize), c1 = std::min(tileColumns_ - 1, (item.x1 - 1) / tileSize);
+    int r0 = std::max(0, item.y0 / tileSize), r1 = std::min(tileRows_ - 1, (item.y1 - 1) / tileSize);
+    for (int r = r0; r <= r1; ++r)
+        for (int c = c0; c <= c1; ++c)
+            if (dirtyTiles_[std::size_t(r) * tileColumns_ + c]) return true;
+    return false;
+}
+
+void SKRenderer::blit(const Item& item) { composite(*item.sprite, item.x0, item.y0, item.alpha, false); }
+
+void SKRenderer::placeItems(bool sprites)
+{
+    int width = target_ ? pixman_image_get_width(target_) : 0, height = target_ ? pixman_image_get_height(target_) : 0;
+    for (Item& item : ordered_) {
+        item.sprite = nullptr;
+        const std::shared_ptr<const SKLook>* look = sprites ? item.node->look() : nullptr;
+        int x = 0, y = 0;
+        if (look && *look && (item.sprite = place(*look, item.matrix, x, y))) {
+            // Equal looks become one object, so the next frame finds the sprite without a search.
+            if (item.sprite->look != *look) item.node->shareLook(item.sprite->look);
+            item.x0 = x, item.y0 = y, item.x1 = x + item.sprite->width, item.y1 = y + item.sprite->height;
+            continue;
+        }
+        // Drawn with cairo: its bounds on the surface, with room for antialiasing and mitres.
+        CGRect b = item.node->drawBounds();
+        if (b.isEmpty()) {
+            item.x0 = item.y0 = item.x1 = item.y1 = 0;
+            continue;
+        }
+        double xs[2] = {b.minX(), b.maxX()}, ys[2] = {b.minY(), b.maxY()};
+        double x0 = 1e18, y0 = 1e18, x1 = -1e18, y1 = -1e18;
+        for (double bx : xs)
+            for (double by : ys) {
+                double dx = bx, dy = by;
+                cairo_matrix_transform_point(&item.matrix, &dx, &dy);
+                x0 = std::min(x0, dx), y0 = std::min(y0, dy), x1 = std::max(x1, dx), y1 = std::max(y1, dy);
+            }
+        item.x0 = int(std::clamp(std::floor(x0) - 8, -1.0, double(width)));
+        item.y0 = int(std::clamp(std::floor(y0) - 8, -1.0, double(height)));
+        item.x1 = int(std::clamp(std::ceil(x1) + 8, 0.0, double(width) + 1));
+        item.y1 = int(std::clamp(std::ceil(y1) + 8, 0.0, double(height) + 1));
+    }
 }
 
 bool SKRenderer::drawLook(const SKRenderContext& context, const std::shared_ptr<const SKLook>& look, CGPoint at,
@@ -154,33 +204,112 @@ void SKRenderer::orderByDepth()
     }
 }
 
-void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr)
+namespace {
+std::uint64_t mix(std::uint64_t h, std::uint64_t v)
+{
+    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    return h * 0xff51afd7ed558ccdull;
+}
+} // namespace
+
+bool SKRenderer::findDamage(const SKScene& scene, cairo_t* cr)
+{
+    int width = pixman_image_get_width(target_), height = pixman_image_get_height(target_);
+    int columns = (width + tileSize - 1) / tileSize, rows = (height + tileSize - 1) / tileSize;
+    const void* surface = pixman_image_get_data(target_);
+    bool whole = lastTiles_.size() != std::size_t(columns) * rows || surface != lastSurface_;
+    tileColumns_ = columns, tileRows_ = rows, lastSurface_ = surface;
+
+    // Each tile's fingerprint: the background, then every item over it, in drawing order.
+    SKColor bg = scene.backgroundColor();
+    std::uint64_t base = mix(mix(std::uint64_t(bg.red * 1e6), std::uint64_t(bg.green * 1e6)), std::uint64_t(bg.blue * 1e6));
+    tiles_.assign(std::size_t(columns) * rows, base);
+    for (const Item& item : ordered_) {
+        if (item.x1 <= item.x0 || item.y1 <= item.y0) continue;
+        // A sprite is the same pixels wherever the same sprite lands; cairo drawing may change
+        // with any frame (particles), so it always counts as changed.
+        std::uint64_t sign = item.sprite ? mix(mix(reinterpret_cast<std::uintptr_t>(item.sprite), std::uint64_t(item.x0) << 32 | std::uint32_t(item.y0)),
+                                               std::uint64_t(item.alpha * 255 + 0.5))
+                                         : mix(reinterpret_cast<std::uintptr_t>(item.node), frame_);
+        int c0 = std::max(0, item.x0 / tileSize), c1 = std::min(columns - 1, (item.x1 - 1) / tileSize);
+        int r0 = std::max(0, item.y0 / tileSize), r1 = std::min(rows - 1, (item.y1 - 1) / tileSize);
+        for (int r = r0; r <= r1; ++r)
+            for (int c = c0; c <= c1; ++c) tiles_[std::size_t(r) * columns + c] = mix(tiles_[std::size_t(r) * columns + c], sign);
+    }
+
+    // The changed tiles, as runs along each row of tiles.
+    dirtyTiles_.assign(tiles_.size(), 0);
+    damage_.clear();
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns;) {
+            std::size_t i = std::size_t(r) * columns + c;
+            if (!whole && tiles_[i] == lastTiles_[i]) {
+                ++c;
+                continue;
+            }
+            int start = c;
+            while (c < columns && (whole || tiles_[std::size_t(r) * columns + c] != lastTiles_[std::size_t(r) * columns + c]))
+                dirtyTiles_[std::size_t(r) * columns + c++] = 1;
+            int x = start * tileSize, y = r * tileSize;
+            damage_.push_back({x, y, std::min(c * tileSize, width) - x, std::min(y + tileSize, height) - y});
+        }
+    }
+    std::swap(tiles_, lastTiles_);
+    if (damage_.empty()) return false;
+
+    // Draw only there: cairo's clip for what cairo draws, the sprites' clip for the rest.
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_new_path(cr);
+    for (const PixelRect& d : damage_) cairo_rectangle(cr, d.x, d.y, d.width, d.height);
+    cairo_restore(cr);
+    cairo_clip(cr);
+    return true;
+}
+
+void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsLastFrame)
 {
     cairo_save(cr);
-    SKColor bg = scene.backgroundColor();
-    cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
-    cairo_rectangle(cr, 0, 0, scene.size().width, scene.size().height);
-    cairo_fill(cr);
-
+    ++frame_;
     cairo_matrix_t root;
     cairo_get_matrix(cr, &root);
     sprites_.nextFrame();
     items_.clear();
     collect(scene, root, scene.alpha(), 0);
     orderByDepth();
+    bool sprites = bindTarget(cr);
+    placeItems(sprites);
+
+    bool tracking = sprites && surfaceKeepsLastFrame;
+    tracking_ = false;
+    if (!tracking) {
+        // Drawn whole over the surface that keeps frames, it must be drawn whole next time too;
+        // a frame drawn elsewhere (a test's fresh surface) leaves that surface's record alone.
+        if (!sprites || pixman_image_get_data(target_) == lastSurface_) lastTiles_.clear();
+        damage_.clear();
+    } else if (!findDamage(scene, cr)) {
+        cairo_restore(cr);
+        return; // nothing changed: the surface already shows this frame
+    } else {
+        tracking_ = true;
+    }
+
+    SKColor bg = scene.backgroundColor();
+    cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
+    cairo_rectangle(cr, 0, 0, scene.size().width, scene.size().height);
+    cairo_fill(cr);
 
     // Sprites write the surface's pixels directly; cairo has to hand them over (flush) before,
     // and be told of them (mark dirty) before it draws again.
     cairo_surface_t* surface = cairo_get_target(cr);
-    bool sprites = bindTarget(cr);
     bool cairoDrew = true, spritesDrew = false;
     for (const Item& item : ordered_) {
-        if (sprites) {
+        if (tracking && !touchesDamage(item)) continue;
+        if (item.sprite) {
             if (cairoDrew) cairo_surface_flush(surface), cairoDrew = false;
-            if (blit(item)) {
-                spritesDrew = true;
-                continue;
-            }
+            blit(item);
+            spritesDrew = true;
+            continue;
         }
         if (spritesDrew) cairo_surface_mark_dirty(surface), spritesDrew = false;
         cairo_set_matrix(cr, &item.matrix);
@@ -191,6 +320,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr)
         cairoDrew = true;
     }
     if (spritesDrew) cairo_surface_mark_dirty(surface);
+    tracking_ = false;
     items_.clear();
     cairo_restore(cr);
 }

@@ -33,8 +33,16 @@ public:
     SKRenderer(const SKRenderer&) = delete;
     SKRenderer& operator=(const SKRenderer&) = delete;
 
-    // The context's current transform maps the scene's points (y up) to the surface.
-    void drawScene(const SKScene& scene, cairo_t* cr);
+    // A rectangle of surface pixels.
+    struct PixelRect {
+        int x, y, width, height;
+    };
+
+    // The context's current transform maps the scene's points (y up) to the surface. When the
+    // surface still holds the last frame this renderer drew (a window's own pixels), only what
+    // changed since is drawn again; damage() then tells which pixels changed.
+    void drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsLastFrame = false);
+    [[nodiscard]] const std::vector<PixelRect>& damage() const { return damage_; }
 
     [[nodiscard]] const SpriteCache& sprites() const { return sprites_; }
 
@@ -51,13 +59,19 @@ private:
         double alpha;
         double depth;
         std::uint32_t order;
+        const SpriteCache::Sprite* sprite; // where the look goes as a sprite, or drawn with cairo
+        int x0, y0, x1, y1;                 // the pixels it may touch
     };
 
     void collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth);
     void orderByDepth();
+    void placeItems(bool sprites);
+    // Compares each 32-pixel tile's contents with the last frame's; false when nothing changed.
+    bool findDamage(const SKScene& scene, cairo_t* cr);
+    [[nodiscard]] bool touchesDamage(const Item& item) const;
     // Where sprites go: the surface's own pixels, when it is an image surface.
     bool bindTarget(cairo_t* cr);
-    bool blit(const Item& item);
+    void blit(const Item& item);
     const SpriteCache::Sprite* place(const std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m, int& x, int& y);
     void composite(const SpriteCache::Sprite& sprite, int x, int y, double alpha, bool additive);
 
@@ -67,6 +81,15 @@ private:
     SpriteCache sprites_;
     pixman_image_t* target_ = nullptr;
     int clipX0_ = 0, clipY0_ = 0, clipX1_ = 0, clipY1_ = 0; // where sprites may go, in surface pixels
+
+    // Damage tracking: a fingerprint of what covers each tile, this frame and last.
+    std::vector<std::uint64_t> tiles_, lastTiles_;
+    std::vector<std::uint8_t> dirtyTiles_;
+    int tileColumns_ = 0, tileRows_ = 0;
+    const void* lastSurface_ = nullptr;
+    std::vector<PixelRect> damage_;
+    bool tracking_ = false; // this frame draws only into damage_
+    std::uint64_t frame_ = 0;
     unsigned char* targetData_ = nullptr;
     std::uint32_t opacityBits_ = 0; // a 1 x 1 alpha mask, repeated: the node's opacity
     pixman_image_t* opacity_ = nullptr;

@@ -155,7 +155,8 @@ CGPoint SKView::convertPointToScene(CGPoint p) const
     return p;
 }
 
-void SKView::render(cairo_t* cr, double pixelScale) const
+const std::vector<SKRenderer::PixelRect>* SKView::render(cairo_t* cr, double pixelScale,
+                                                          bool surfaceKeepsLastFrame) const
 {
     cairo_save(cr);
     cairo_identity_matrix(cr);
@@ -168,6 +169,8 @@ void SKView::render(cairo_t* cr, double pixelScale) const
         cairo_set_source_rgb(cr, 0, 0, 0);
         cairo_paint(cr);
     }
+    // Only a covering scene with nothing over it can be drawn in parts.
+    bool inParts = surfaceKeepsLastFrame && covered && !fade_;
     // View points are y up: flip once here.
     cairo_translate(cr, 0, size_.height);
     cairo_scale(cr, 1, -1);
@@ -182,7 +185,7 @@ void SKView::render(cairo_t* cr, double pixelScale) const
         if (kx > 0 && ky > 0) {
             cairo_scale(cr, 1 / kx, 1 / ky);
             cairo_translate(cr, -origin.x, -origin.y);
-            renderer_.drawScene(*scene_, cr);
+            renderer_.drawScene(*scene_, cr, inParts);
         }
         cairo_restore(cr);
     }
@@ -193,6 +196,8 @@ void SKView::render(cairo_t* cr, double pixelScale) const
         cairo_fill(cr);
     }
     cairo_restore(cr);
+    if (!inParts) return nullptr;
+    return &renderer_.damage();
 }
 
 void SKView::keyDown(std::uint16_t keyCode)

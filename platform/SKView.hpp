@@ -7,6 +7,7 @@
 #include <cairo.h>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class Clock;
 class SKNode;
@@ -43,8 +44,11 @@ public:
 
     // One frame: update, actions, physics and contacts; a scene presented meanwhile comes in at the end.
     void tick();
-    // Draws the presented frame; the surface has pixelScale pixels per point.
-    void render(cairo_t* cr, double pixelScale) const;
+    // Draws the presented frame; the surface has pixelScale pixels per point. A surface that
+    // still holds the last frame drawn into it (a window's own pixels) gets only what changed:
+    // the pixels that did are returned; nothing returned means the whole surface.
+    const std::vector<SKRenderer::PixelRect>* render(cairo_t* cr, double pixelScale,
+                                                      bool surfaceKeepsLastFrame = false) const;
 
     // Input, delivered to the presented scene unless a transition runs.
     void keyDown(std::uint16_t keyCode);

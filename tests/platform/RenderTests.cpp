@@ -1,6 +1,7 @@
 #include "Clock.hpp"
 #include "DemoScene.hpp"
 #include "Pixels.hpp"
+#include "SKEmitterNode.hpp"
 #include "SKLabelNode.hpp"
 #include "SKShapeNode.hpp"
 #include "SKTransition.hpp"
@@ -240,4 +241,55 @@ TEST(SpriteCache, StaysWithinItsBudgetWhileAScaleChangesEveryFrame)
     std::size_t count = cache.count();
     EXPECT_EQ(cache.get(*flame->look(), 1, -1, 0, 0), first);
     EXPECT_EQ(cache.count(), count);
+}
+
+TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
+{
+    Stage s;
+    auto demo = std::make_shared<DemoScene>(CGSize{800, 600});
+    demo->setScaleMode(SKSceneScaleMode::resizeFill);
+    s.view.presentScene(demo);
+    auto mover = s.square({100, 100}, 30, SKColor::whiteColor(), 3);
+    demo->addChild(mover);
+    auto score = SKLabelNode::labelNodeWithFontNamed("AvenirNext-Bold");
+    score->setPosition({100, 550});
+    demo->addChild(score);
+
+    Canvas kept(800, 600);
+    int partial = 0, smaller = 0;
+    for (int frame = 0; frame < 40; ++frame) {
+        s.clock.advance(1.0 / 60);
+        s.view.tick(); // the demo's bursts come and go
+        mover->setPosition({100 + frame * 7.3, 100 + frame * 2.1});
+        score->setText("SKOR: " + std::to_string(frame / 10 * 10));
+        mover->setHidden(frame % 13 == 5);
+        const auto* damage = s.view.render(kept.cr(), 1, true);
+        if (damage) {
+            ++partial;
+            long area = 0;
+            for (const auto& d : *damage) EXPECT_TRUE(d.width > 0 && d.height > 0), area += long(d.width) * d.height;
+            smaller += area < 800 * 600 / 2;
+        }
+        Canvas whole(800, 600);
+        s.view.render(whole.cr(), 1);
+        int differing = 0;
+        for (double y = 0.5; y < 600; y += 1)
+            for (double x = 0.5; x < 800; x += 1) {
+                Pixel a = kept.at(x, y), b = whole.at(x, y);
+                differing += a.r != b.r || a.g != b.g || a.b != b.b;
+            }
+        ASSERT_EQ(differing, 0) << "frame " << frame;
+    }
+    EXPECT_EQ(partial, 40);
+    EXPECT_GT(smaller, 30) << "after the first frame, only the moving parts are drawn";
+
+    // A frame in which nothing changed draws nothing. (Particles count as changing always.)
+    demo->removeAllActions();
+    demo->enumerateChildNodesWithName("*", [](SKNode& n, bool&) {
+        if (dynamic_cast<SKEmitterNode*>(&n)) n.removeFromParent();
+    });
+    s.view.render(kept.cr(), 1, true);
+    const auto* damage = s.view.render(kept.cr(), 1, true);
+    ASSERT_TRUE(damage);
+    EXPECT_TRUE(damage->empty());
 }
