@@ -250,8 +250,16 @@ bool SKRenderer::findDamage(const SKScene& scene, cairo_t* cr)
             int start = c;
             while (c < columns && (whole || tiles_[std::size_t(r) * columns + c] != lastTiles_[std::size_t(r) * columns + c]))
                 dirtyTiles_[std::size_t(r) * columns + c++] = 1;
-            int x = start * tileSize, y = r * tileSize;
-            damage_.push_back({x, y, std::min(c * tileSize, width) - x, std::min(y + tileSize, height) - y});
+            int x = start * tileSize, y = r * tileSize, w = std::min(c * tileSize, width) - x;
+            int h = std::min(y + tileSize, height) - y;
+            // A run right below one of the same width grows it: fewer, taller rects to send.
+            auto above = std::find_if(damage_.rbegin(), damage_.rend(), [&](const PixelRect& d) {
+                return d.x == x && d.width == w && d.y + d.height == y;
+            });
+            if (above != damage_.rend())
+                above->height += h;
+            else
+                damage_.push_back({x, y, w, h});
         }
     }
     std::swap(tiles_, lastTiles_);

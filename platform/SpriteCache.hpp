@@ -9,7 +9,7 @@
 
 class SKLook;
 
-// The pixels of looks, drawn once and copied after: one sprite per look, device scale (to 1/256)
+// The pixels of looks, drawn once and copied after: one sprite per look, device scale (to 1/64)
 // and position within a pixel (to a quarter). Past a byte budget the least recently used go, a
 // quarter of the budget at a time, so nothing grows without limit whatever changes each frame.
 class SpriteCache {
