@@ -303,9 +303,20 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     }
 
     SKColor bg = scene.backgroundColor();
-    cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
-    cairo_rectangle(cr, 0, 0, scene.size().width, scene.size().height);
-    cairo_fill(cr);
+    if (tracking_) {
+        // The scene covers the surface: each changed rect is filled straight into the pixels.
+        auto channel = [&](double v) { return std::uint32_t(std::clamp(v, 0.0, 1.0) * 255 + 0.5); };
+        std::uint32_t pixel = 0xff000000u | channel(bg.red) << 16 | channel(bg.green) << 8 | channel(bg.blue);
+        cairo_surface_flush(cairo_get_target(cr));
+        for (const PixelRect& d : damage_)
+            pixman_fill(pixman_image_get_data(target_), pixman_image_get_stride(target_) / 4, 32, d.x, d.y, d.width,
+                        d.height, pixel);
+        cairo_surface_mark_dirty(cairo_get_target(cr));
+    } else {
+        cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
+        cairo_rectangle(cr, 0, 0, scene.size().width, scene.size().height);
+        cairo_fill(cr);
+    }
 
     // Sprites write the surface's pixels directly; cairo has to hand them over (flush) before,
     // and be told of them (mark dirty) before it draws again.
