@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD := build/$(PRESET)
 
-.PHONY: all deps configure build run test bench sounds clean
+.PHONY: all deps configure build run test bench sounds fuzz clean
 
 all: build
 
@@ -24,6 +24,17 @@ test: build
 
 bench: build
 	bench/run $(BUILD)
+
+# Each resource parser under libFuzzer for a minute (FUZZ_SECONDS), from tests/fuzz/corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@test -f build/fuzz/build.ninja || cmake --preset fuzz
+	@cmake --build --preset fuzz
+	@for target in EmitterFuzz:emitter SceneFuzz:scene; do \
+	  mkdir -p build/fuzz/corpus/$${target#*:}; \
+	  build/fuzz/bin/$${target%%:*} -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    build/fuzz/corpus/$${target#*:} tests/fuzz/corpus/$${target#*:} || exit 1; \
+	done
 
 # Writes the two sound effects into resources/ from their generator.
 sounds: build

@@ -47,9 +47,11 @@ SKColor color(const nlohmann::json& value, const std::string& name, Warnings* wa
 
 void requireKnownKeys(const nlohmann::json& object, std::initializer_list<const char*> known)
 {
-    for (auto& [key, value] : object.items())
-        if (std::none_of(known.begin(), known.end(), [&](const char* k) { return key == k; }))
+    for (const auto& item : object.items()) {
+        const std::string& key = item.key();
+        if (std::none_of(known.begin(), known.end(), [&key](const char* k) { return key == k; }))
             throw std::runtime_error("unknown field \"" + key + "\"");
+    }
 }
 
 } // namespace resource
