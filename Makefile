@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD := build/$(PRESET)
 
-.PHONY: all deps configure build run test bench sounds fuzz clean
+.PHONY: all deps configure build run test bench sounds fuzz soak clean
 
 all: build
 
@@ -35,6 +35,14 @@ fuzz: deps
 	  build/fuzz/bin/$${target%%:*} -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	    build/fuzz/corpus/$${target#*:} tests/fuzz/corpus/$${target#*:} || exit 1; \
 	done
+
+# An hour of random play under the address and undefined-behaviour sanitizers.
+SOAK_MINUTES ?= 60
+soak: deps
+	@test -f build/asan/build.ninja || cmake --preset asan
+	@cmake --build --preset asan --target soak
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 build/asan/bin/soak $(SOAK_MINUTES)
 
 # Writes the two sound effects into resources/ from their generator.
 sounds: build

@@ -56,6 +56,9 @@ public:
     // In view points, origin bottom-left, y up.
     void mouseDown(CGPoint locationInView);
 
+    // The renderer, for a look at its sprite cache.
+    [[nodiscard]] const SKRenderer& renderer() const { return renderer_; }
+
     // Where a point of the view lies in the scene, under the scene's scale mode.
     [[nodiscard]] CGPoint convertPointToScene(CGPoint locationInView) const;
 

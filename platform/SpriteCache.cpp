@@ -151,7 +151,8 @@ const SpriteCache::Sprite* SpriteCache::get(const std::shared_ptr<const SKLook>&
     sprite.look = canon.look;
     sprite.lastUsed = frame_;
     ++canon.sprites;
-    std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + 256;
+    // The pixels, plus what keeping them costs: the table entry, the pixman image, the look.
+    std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + 512;
     Sprite& placed = entries_.emplace(key, Entry{sprite, size}).first->second.sprite;
     bytes_ += size;
     remember(key, placed);
