@@ -15,6 +15,7 @@ int main()
     delegate.applicationDidFinishLaunching();
     MonotonicClock clock;
     MixerSoundPlayer sound;
+    sound.preload({"laser.wav", "explosion.wav"});
     SKView view(host->size(), clock, sound);
     view.presentScene(app.scene());
 

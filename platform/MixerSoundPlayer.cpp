@@ -54,6 +54,12 @@ Mix_Chunk* MixerSoundPlayer::chunk(const std::string& fileName)
     return loaded;
 }
 
+void MixerSoundPlayer::preload(std::initializer_list<const char*> fileNames)
+{
+    if (!open_) return;
+    for (const char* name : fileNames) (void)chunk(name);
+}
+
 void MixerSoundPlayer::play(const std::string& fileName)
 {
     if (!open_) return;

@@ -18,6 +18,8 @@ public:
     MixerSoundPlayer(const MixerSoundPlayer&) = delete;
     MixerSoundPlayer& operator=(const MixerSoundPlayer&) = delete;
 
+    // Loads the files now, so a missing or broken one is told at start-up rather than in play.
+    void preload(std::initializer_list<const char*> fileNames);
     void play(const std::string& fileName) override;
     [[nodiscard]] double duration(const std::string& fileName) override;
     [[nodiscard]] bool hasDevice() const { return open_; }

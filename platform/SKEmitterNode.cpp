@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <numbers>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -122,8 +123,11 @@ std::shared_ptr<SKEmitterNode> SKEmitterNode::nodeWithFileNamed(std::string_view
     auto path = bundle.pathForResource(fileName);
     if (!path) return nullptr;
 
+    // Loaded again on every call, a broken file would say so on every hit: once is enough.
+    static std::set<std::string> told;
     auto fail = [&](const std::string& reason) -> std::shared_ptr<SKEmitterNode> {
-        std::cerr << "tarvenko: emitter " << path->string() << ": " << reason << "; not shown\n";
+        if (told.insert(path->string() + '\n' + reason).second)
+            std::cerr << "tarvenko: emitter " << path->string() << ": " << reason << "; not shown\n";
         return nullptr;
     };
     std::string error;
@@ -132,7 +136,9 @@ std::shared_ptr<SKEmitterNode> SKEmitterNode::nodeWithFileNamed(std::string_view
     std::vector<std::string> warnings;
     auto settings = parse(*text, error, &warnings);
     if (!settings) return fail(error);
-    for (const auto& warning : warnings) std::cerr << "tarvenko: emitter " << path->string() << ": " << warning << '\n';
+    for (const auto& warning : warnings)
+        if (told.insert(path->string() + '\n' + warning).second)
+            std::cerr << "tarvenko: emitter " << path->string() << ": " << warning << '\n';
     return std::make_shared<SKEmitterNode>(std::move(*settings));
 }
 

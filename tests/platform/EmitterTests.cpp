@@ -59,7 +59,6 @@ TEST(SKEmitterNode, MissingFileGivesNothingQuietlyAndBrokenFilesSayWhy)
         const char* text;
         const char* reason;
     } cases[] = {
-        {"", "not valid JSON"},
         {"{\"birthRate\": 10", "not valid JSON"},
         {"[1, 2]", "the top level is not an object"},
         {"{\"birthRate\": \"many\"}", "\"birthRate\" is not a number"},
@@ -77,6 +76,10 @@ TEST(SKEmitterNode, MissingFileGivesNothingQuietlyAndBrokenFilesSayWhy)
         EXPECT_NE(err.find(c.reason), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     }
+    // Loaded again (an emitter is loaded on every hit), the same fault is not told again.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SKEmitterNode::nodeWithFileNamed("Broken", t.bundle()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(SKEmitterNode, AbsurdValuesAreClampedWithAWarning)

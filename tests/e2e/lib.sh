@@ -1,0 +1,70 @@
+# Shared by the end-to-end tests: a private X server, waiting with deadlines, screenshots probed
+# by pixel in scene points (y up), and a game process to start and stop.
+work=$(mktemp -d)
+display=120
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+game=""
+cleanup() {
+    [ -n "$game" ] && kill "$game" 2>/dev/null
+    kill "$xvfb" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export DISPLAY=":$display" SDL_AUDIODRIVER=dummy
+passed=0 failed=0
+
+until_ok() { # deadline_seconds command...: retries until the command succeeds
+    local deadline=$(($(date +%s%N) + ${1%.*} * 1000000000)); shift
+    while ! "$@"; do
+        [ "$(date +%s%N)" -gt "$deadline" ] && return 1
+        sleep 0.05
+    done
+}
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+
+shot() { import -window "$window" "$work/shot.png" 2>/dev/null; }
+# The pixel at scene point (x, y) as "r g b".
+pixel() { convert "$work/shot.png" -format "%[fx:int(255*p{$1,$((600 - $2))}.r)] %[fx:int(255*p{$1,$((600 - $2))}.g)] %[fx:int(255*p{$1,$((600 - $2))}.b)]" info: 2>/dev/null; }
+# How many pixels of a scene rect (x, y = its bottom-left, w, h) pass an fx test.
+count() { convert "$work/shot.png" -crop "$3x$4+$1+$((600 - $2 - $4))" +repage -fx "$5" -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null; }
+near() { # "r g b" r g b tolerance
+    local p=($1); local t=$5
+    [ ${#p[@]} = 3 ] && [ $((p[0] - $2)) -le $t ] && [ $(($2 - p[0])) -le $t ] && [ $((p[1] - $3)) -le $t ] &&
+        [ $(($3 - p[1])) -le $t ] && [ $((p[2] - $4)) -le $t ] && [ $(($4 - p[2])) -le $t ]
+}
+check() { # name command...: passes when the command succeeds within 5 s; a failure keeps its screenshot
+    local name=$1; shift
+    if until_ok 5 "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        cp "$work/shot.png" "$PWD/e2e-failed-${name}.png" 2>/dev/null
+        echo "FAILED: $name (screenshot e2e-failed-${name}.png)"
+    fi
+}
+expect() { # name condition...: a plain check, no waiting
+    local name=$1; shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+
+start() { # binary: starts the game, waits for its window
+    "$1" >"$work/out" 2>"$work/err" &
+    game=$!
+    window=""
+    until_ok 10 eval 'window=$(xdotool search --onlyvisible --pid $game 2>/dev/null | head -1); [ -n "$window" ]'
+}
+click() { xdotool mousemove --window "$window" "$1" "$((600 - $2))" click 1; }
+close_window() { # asks the window to close as a window manager does; the exit status is in $status
+    "$helpers/wm-close" "$window"
+    status=255
+    if until_ok 5 eval '! kill -0 $game 2>/dev/null'; then wait "$game"; status=$?; fi
+    game=""
+}
+
+panel_shown() { shot && near "$(pixel 170 300)" 20 20 20 12; }
+panel_gone() { shot && near "$(pixel 170 300)" 0 0 0 30 && ! near "$(pixel 170 300)" 20 20 20 3; }
+ship_at() { shot && near "$(pixel "$1" 110)" 255 255 255 30; }
+finish() { echo "$passed passed, $failed failed"; [ "$failed" = 0 ]; }
