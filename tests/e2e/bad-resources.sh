@@ -36,7 +36,39 @@ scenario() {
     rm -rf "$data" && mv "$data.saved" "$data"
 }
 
+# The emitter file is read on every hit: sweep and fire until one lands, then look at what was
+# told (the game's own line on stdout when the file is missing, one stderr line when broken).
+hit_scenario() {
+    local name=$1 breaks=$2 stream=$3 word=$4 lines=${5:-1}
+    rm -rf "$data.saved" && cp -r "$data" "$data.saved"
+    (cd "$data" && eval "$breaks")
+    start "$prefix/bin/tarvenko"
+    check "$name-panel" panel_shown
+    click 400 188
+    ( for i in $(seq 200); do
+          if [ $((i % 4)) -lt 2 ]; then key=Left; else key=Right; fi
+          xdotool keydown $key key space sleep 0.1 key space sleep 0.1 keyup $key 2>/dev/null || exit 0
+      done ) &
+    local player=$!
+    if until_ok 40 grep -q "$word" "$work/$stream"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name-hit"; fi
+    kill "$player" 2>/dev/null; wait "$player" 2>/dev/null
+    sleep 0.5 # a few more hits, to see that the cause is told once
+    close_window
+    expect "$name-exit" [ "$status" = 0 ]
+    # A file that cannot be used is a missing one to the game, which says so on stdout per hit.
+    expect "$name-stdout-only-the-game's-line" [ -z "$(grep -v "^Hata: 'Explosion.sks' dosyası Xcode projesinde bulunamadı!$" "$work/out")" ]
+    if [ "$stream" = err ]; then
+        expect "$name-stderr-once-per-cause" [ "$(wc -l <"$work/err")" = "$lines" ]
+    else
+        expect "$name-stderr-quiet" [ ! -s "$work/err" ]
+    fi
+    rm -rf "$data" && mv "$data.saved" "$data"
+}
+
 scenario intact ":" ""
+hit_scenario emitter-missing "rm Explosion.emitter.json" out "Hata"
+hit_scenario emitter-truncated "head -c 40 Explosion.emitter.json > e && mv e Explosion.emitter.json" err "Explosion.emitter.json"
+hit_scenario emitter-absurd "echo '{\"birthRate\": 1e9, \"lifetime\": -3}' > Explosion.emitter.json" err "birthRate" 2
 scenario laser-missing "rm laser.wav" "laser.wav"
 scenario explosion-empty ": > explosion.wav" "explosion.wav"
 scenario laser-not-a-wave "echo 'not a sound' > laser.wav" "laser.wav"
