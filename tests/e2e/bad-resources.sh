@@ -67,6 +67,8 @@ hit_scenario() {
 
 scenario intact ":" ""
 hit_scenario emitter-missing "rm Explosion.emitter.json" out "Hata"
+hit_scenario emitter-empty ": > Explosion.emitter.json" err "Explosion.emitter.json"
+hit_scenario emitter-nan "echo '{\"speed\": NaN}' > Explosion.emitter.json" err "Explosion.emitter.json"
 hit_scenario emitter-truncated "head -c 40 Explosion.emitter.json > e && mv e Explosion.emitter.json" err "Explosion.emitter.json"
 hit_scenario emitter-absurd "echo '{\"birthRate\": 1e9, \"lifetime\": -3}' > Explosion.emitter.json" err "birthRate" 2
 scenario laser-missing "rm laser.wav" "laser.wav"

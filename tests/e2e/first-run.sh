@@ -50,6 +50,8 @@ expect close-status [ "$status" = 0 ]
 # A second process shows the panel again: the warning is not remembered between runs.
 start "$bin/tarvenko"
 check second-run panel_shown
+click 335 180 # the button beside its words
+check second-run-continue panel_gone
 close_window
 expect quiet-stdout [ ! -s "$work/out" ]
 finish
