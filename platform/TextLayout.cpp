@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <string>
 
 namespace {
 
@@ -15,8 +17,26 @@ constexpr const char* standInFamilies = "Lato,sans-serif";
 // Sizes beyond this are a mistake, and pango would try to lay them out anyway.
 constexpr CGFloat maxFontSize = 1000;
 
+// Says once if not even the stand-in is installed: the text then comes in whatever font
+// fontconfig finds, and may miss letters.
+void checkStandIn()
+{
+    static bool checked = false;
+    if (checked) return;
+    checked = true;
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoFontFamily** families = nullptr;
+    int count = 0;
+    pango_font_map_list_families(map, &families, &count);
+    bool found = false;
+    for (int i = 0; i < count && !found; ++i) found = std::string(pango_font_family_get_name(families[i])) == "Lato";
+    g_free(families);
+    if (!found) std::fprintf(stderr, "tarvenko: the Lato font is not installed; labels use the system's default font\n");
+}
+
 PangoContext* measuringContext()
 {
+    checkStandIn();
     static PangoContext* context = [] {
         PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
         cairo_font_options_t* options = cairo_font_options_create();

@@ -77,4 +77,11 @@ scenario laser-not-a-wave "echo 'not a sound' > laser.wav" "laser.wav"
 scenario scene-malformed "echo '{\"size\": [800' > GameScene.scene.json" "GameScene.scene.json"
 scenario scene-absurd "echo '{\"size\": [1e300, -4]}' > GameScene.scene.json" "GameScene.scene.json"
 SDL_AUDIODRIVER=no-such-device scenario no-audio-device ":" "silently"
+# Fonts: a fontconfig that knows only the DejaVu fonts, so neither the requested family nor its
+# stand-in is there.
+cat >"$work/fonts.conf" <<CONF
+<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>$work/fontcache</cachedir></fontconfig>
+CONF
+FONTCONFIG_FILE=$work/fonts.conf scenario no-stand-in-font ":" "Lato"
 finish
