@@ -28,6 +28,16 @@ double desktopScale()
     return scale >= 1 && scale <= 4 ? scale : 1;
 }
 
+// The height of the strip, in window units, that drags the window.
+constexpr int dragStripHeight = 40;
+
+SDL_HitTestResult SDLCALL dragStrip(SDL_Window* window, const SDL_Point* point, void*)
+{
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    return point->y < dragStripHeight * h / 600 ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
+}
+
 } // namespace
 
 std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size)
@@ -57,6 +67,8 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size)
         std::cerr << "tarvenko: cannot open the window (" << SDL_GetError() << ")\n";
         return nullptr;
     }
+    // No title bar: the top strip of the window moves it; clicks elsewhere reach the game.
+    SDL_SetWindowHitTest(host->window_, dragStrip, nullptr);
     // Keys go straight to the game, never through an input method.
     SDL_StopTextInput();
     return host;
@@ -91,6 +103,7 @@ bool SDLHost::deliverEvents(SKView& view)
             return false;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) return false;
+            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) view.windowDidResignKey();
             // The display lost what the window showed: the next frame is sent whole.
             if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_RESTORED ||
                 event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || event.window.event == SDL_WINDOWEVENT_SHOWN)

@@ -49,6 +49,8 @@ public:
     virtual void keyDown(const SKEvent& /*event*/) {}
     virtual void keyUp(const SKEvent& /*event*/) {}
     virtual void mouseDown(const SKEvent& /*event*/) {}
+    // The window lost the keyboard: keys held now will not be seen coming up.
+    virtual void windowDidResignKey() {}
 
     // Frame phases, run by the view.
     // Steps the actions (and particles) of every node below the scene that no paused node holds.

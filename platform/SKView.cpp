@@ -210,6 +210,11 @@ void SKView::keyUp(std::uint16_t keyCode)
     if (acceptsInput()) scene_->keyUp(SKEvent::key(keyCode));
 }
 
+void SKView::windowDidResignKey()
+{
+    if (acceptsInput()) scene_->windowDidResignKey();
+}
+
 void SKView::mouseDown(CGPoint locationInView)
 {
     if (acceptsInput()) scene_->mouseDown(SKEvent::mouse(convertPointToScene(locationInView)));

@@ -55,6 +55,7 @@ public:
     void keyUp(std::uint16_t keyCode);
     // In view points, origin bottom-left, y up.
     void mouseDown(CGPoint locationInView);
+    void windowDidResignKey();
 
     // The renderer, for a look at its sprite cache.
     [[nodiscard]] const SKRenderer& renderer() const { return renderer_; }

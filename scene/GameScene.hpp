@@ -38,6 +38,8 @@ public:
     void keyDown(const SKEvent& event) override;
     void keyUp(const SKEvent& event) override;
     void mouseDown(const SKEvent& event) override;
+    // Losing focus in play pauses as ESC does; in the other states nothing changes.
+    void windowDidResignKey() override;
     void didBeginContact(const SKPhysicsContact& contact) override;
 
     // The game's own steps.

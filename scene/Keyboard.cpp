@@ -45,3 +45,11 @@ void GameScene::togglePause()
         enumerateChildNodesWithName("//*", [](SKNode& node, bool&) { node.setPaused(false); });
     }
 }
+
+void GameScene::windowDidResignKey()
+{
+    // The keys' releases go to another window: no direction may stay held.
+    isMovingLeft_ = false;
+    isMovingRight_ = false;
+    if (!isGamePaused_) togglePause();
+}

@@ -89,3 +89,24 @@ TEST(GameSceneKeyboard, OnlyTheSixKeysDoAnything)
     stage.release(GameStage::Left); // either left key lets go of left
     EXPECT_FALSE(s.isMovingLeft());
 }
+
+TEST(GameSceneKeyboard, LosingFocusPausesPlayOnlyAndLetsGoOfTheKeys)
+{
+    GameStage stage(true);
+    GameScene& s = *stage.scene;
+    stage.frames();
+    stage.press(GameStage::Left);
+    stage.view.windowDidResignKey();
+    EXPECT_TRUE(s.isGamePaused());
+    EXPECT_FALSE(s.pauseLabel()->isHidden()) << "as ESC pauses";
+    EXPECT_FALSE(s.isMovingLeft());
+    stage.view.windowDidResignKey();
+    EXPECT_TRUE(s.isGamePaused()) << "a second loss does not resume";
+    stage.press(GameStage::Esc);
+    EXPECT_FALSE(s.isGamePaused());
+
+    GameStage warning(false);
+    warning.view.windowDidResignKey();
+    EXPECT_TRUE(warning.scene->childNodeWithName("disclaimerPanel")) << "the warning stays as it is";
+    EXPECT_FALSE(warning.scene->pauseLabel());
+}
