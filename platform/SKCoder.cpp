@@ -5,7 +5,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <fstream>
 #include <iostream>
 
 namespace {

@@ -7,11 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <iostream>
 #include <numbers>
 #include <set>
-#include <sstream>
 
 namespace {
 
