@@ -1,10 +1,13 @@
 # Shared by the end-to-end tests: a private X server, waiting with deadlines, screenshots probed
 # by pixel in scene points (y up), and a game process to start and stop.
 work=$(mktemp -d)
-display=120
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display itself and names it once it accepts connections, so two test
+# runs never race for one number. No reset when the last client leaves: a game started just then
+# would find no server to connect to.
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >/dev/null 2>"$work/xvfb.log" &
 xvfb=$!
+read -r -t 10 display <"$work/displayfd" || { echo "FAILED: no X server"; kill "$xvfb"; rm -rf "$work"; exit 1; }
 game=""
 cleanup() {
     [ -n "$game" ] && kill "$game" 2>/dev/null
@@ -23,9 +26,8 @@ until_ok() { # deadline_seconds command...: retries until the command succeeds
         sleep 0.05
     done
 }
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 
-shot() { import -window "$window" "$work/shot.png" 2>/dev/null; }
+shot() { [ -n "$window" ] && import -window "$window" "$work/shot.png" 2>/dev/null; } # no window: no waiting for a pick
 # The pixel at scene point (x, y) as "r g b".
 pixel() { convert "$work/shot.png" -format "%[fx:int(255*p{$1,$((600 - $2))}.r)] %[fx:int(255*p{$1,$((600 - $2))}.g)] %[fx:int(255*p{$1,$((600 - $2))}.b)]" info: 2>/dev/null; }
 # How many pixels of a scene rect (x, y = its bottom-left, w, h) pass an fx test.
@@ -54,7 +56,9 @@ start() { # binary: starts the game, waits for its window
     "$1" >"$work/out" 2>"$work/err" &
     game=$!
     window=""
-    until_ok 10 eval 'window=$(xdotool search --onlyvisible --pid $game 2>/dev/null | head -1); [ -n "$window" ]'
+    until_ok 10 eval 'window=$(xdotool search --onlyvisible --pid $game 2>/dev/null | head -1); [ -n "$window" ]' ||
+        { kill -0 "$game" 2>/dev/null && echo "no window from $1 (running)" ||
+            { wait "$game"; echo "no window from $1 (exit status $?): $(head -c 300 "$work/err" | tr "\n" " ")"; tail -5 "$work/xvfb.log"; }; }
 }
 click() { xdotool mousemove --window "$window" "$1" "$((600 - $2))" click 1; }
 close_window() { # asks the window to close as a window manager does; the exit status is in $status
