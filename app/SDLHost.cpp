@@ -4,6 +4,8 @@
 #include "SKView.hpp"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/XKBlib.h>
 #include <cairo.h>
 
 #include <cmath>
@@ -40,7 +42,7 @@ SDL_HitTestResult SDLCALL dragStrip(SDL_Window* window, const SDL_Point* point, 
 
 } // namespace
 
-std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size)
+std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, std::vector<std::string> panelButtons)
 {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     // The window's pixels go to the display as they are (shared memory on X11); SDL would
@@ -71,11 +73,17 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size)
     SDL_SetWindowHitTest(host->window_, dragStrip, nullptr);
     // Keys go straight to the game, never through an input method.
     SDL_StopTextInput();
+    // Controllers already plugged in arrive as plug-in events on the first poll.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0)
+        host->gamepad_ = std::make_unique<Gamepad>(std::move(panelButtons), host->keyRepeat());
+    else
+        std::cerr << "tarvenko: no gamepads (" << SDL_GetError() << ")\n";
     return host;
 }
 
 SDLHost::~SDLHost()
 {
+    gamepad_.reset();
     if (copy_) SDL_FreeSurface(copy_);
     if (window_) SDL_DestroyWindow(window_);
     SDL_Quit();
@@ -94,8 +102,23 @@ SDL_Surface* SDLHost::canvas()
     return copy_;
 }
 
+Gamepad::KeyRepeat SDLHost::keyRepeat() const
+{
+    Gamepad::KeyRepeat repeat;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    unsigned delay = 0, interval = 0;
+    if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11 &&
+        XkbGetAutoRepeatRate(info.info.x11.display, XkbUseCoreKbd, &delay, &interval) && delay > 0 && interval > 0) {
+        repeat.delay = delay / 1000.0;
+        repeat.interval = interval / 1000.0;
+    }
+    return repeat;
+}
+
 bool SDLHost::deliverEvents(SKView& view)
 {
+    double now = SDL_GetTicks64() / 1000.0;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
@@ -103,7 +126,10 @@ bool SDLHost::deliverEvents(SKView& view)
             return false;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) return false;
-            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) view.windowDidResignKey();
+            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                view.windowDidResignKey();
+                if (gamepad_) gamepad_->forget();
+            }
             // The display lost what the window showed: the next frame is sent whole.
             if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_RESTORED ||
                 event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || event.window.event == SDL_WINDOWEVENT_SHOWN)
@@ -125,10 +151,18 @@ bool SDLHost::deliverEvents(SKView& view)
                 view.mouseDown({event.button.x * kx, size_.height - event.button.y * ky});
             }
             break;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION:
+            if (gamepad_) gamepad_->handle(event, view, now);
+            break;
         default:
             break;
         }
     }
+    if (gamepad_) gamepad_->repeatHeldKeys(view, now);
     return true;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "CGGeometry.hpp"
+#include "Gamepad.hpp"
 
 #include <SDL_rect.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 struct SDL_Surface;
@@ -14,10 +16,13 @@ class SKView;
 // The one window: fixed size, no title bar, drawn at the display's pixel density. Feeds the
 // view its input and shows the frames it renders. The frames are drawn on the CPU by cairo, so
 // they go straight into the window's own pixels: no GPU texture, no software GL in between.
+// Game controllers, plugged in at any time, play through the keys and clicks the game knows.
 class SDLHost {
 public:
     // Nothing, after one line on stderr, when there is no display to open a window on.
-    [[nodiscard]] static std::unique_ptr<SDLHost> open(const char* title, CGSize size);
+    // panelButtons: the nodes a gamepad's south button clicks when one is shown.
+    [[nodiscard]] static std::unique_ptr<SDLHost> open(const char* title, CGSize size,
+                                                       std::vector<std::string> panelButtons);
     ~SDLHost();
     SDLHost(const SDLHost&) = delete;
     SDLHost& operator=(const SDLHost&) = delete;
@@ -33,10 +38,13 @@ private:
 
     // Where cairo draws: the window's pixels when their format is cairo's, else a converted copy.
     [[nodiscard]] SDL_Surface* canvas();
+    // The desktop's key repeat, which a held gamepad button follows too.
+    [[nodiscard]] Gamepad::KeyRepeat keyRepeat() const;
 
     CGSize size_;
     SDL_Window* window_ = nullptr;
     SDL_Surface* copy_ = nullptr;
     bool exposed_ = true;           // the window must be sent whole
     std::vector<SDL_Rect> rects_;   // the parts of a frame that changed, kept between frames
+    std::unique_ptr<Gamepad> gamepad_; // none when the system has no controller support
 };

@@ -19,7 +19,7 @@ int main(int argc, char** argv)
     }
     long long start = std::atoll(argv[1]);
     TarvenkoApp app;
-    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize);
+    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize, TarvenkoApp::panelButtons);
     if (!host) return 1;
     MonotonicClock clock;
     MixerSoundPlayer sound;

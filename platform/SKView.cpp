@@ -155,6 +155,15 @@ CGPoint SKView::convertPointToScene(CGPoint p) const
     return p;
 }
 
+CGPoint SKView::convertPointFromScene(CGPoint p) const
+{
+    // Every scale mode maps linearly: two points give the whole map.
+    CGPoint origin = convertPointToScene({0, 0}), unit = convertPointToScene({1, 1});
+    double kx = unit.x - origin.x, ky = unit.y - origin.y;
+    if (kx <= 0 || ky <= 0) return p;
+    return {(p.x - origin.x) / kx, (p.y - origin.y) / ky};
+}
+
 const std::vector<SKRenderer::PixelRect>* SKView::render(cairo_t* cr, double pixelScale,
                                                           bool surfaceKeepsLastFrame) const
 {

@@ -62,6 +62,8 @@ public:
 
     // Where a point of the view lies in the scene, under the scene's scale mode.
     [[nodiscard]] CGPoint convertPointToScene(CGPoint locationInView) const;
+    // Where a point of the scene shows in the view: the inverse.
+    [[nodiscard]] CGPoint convertPointFromScene(CGPoint locationInScene) const;
 
 private:
     struct Fade;

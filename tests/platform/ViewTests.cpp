@@ -185,4 +185,17 @@ TEST(SKView, MouseLocationsReachTheSceneInItsCoordinates)
     s.view.presentScene(small);
     s.view.mouseDown({400, 188});
     EXPECT_EQ(s.log.back(), "small:mouse 200,94");
+    EXPECT_EQ(s.view.convertPointFromScene({200, 94}), (CGPoint{400, 188}));
+
+    // Letterboxed: 400 x 400 fits as 600 x 600, 100 points in from the left.
+    small->setScaleMode(SKSceneScaleMode::aspectFit);
+    small->setSize({400, 400});
+    for (CGPoint p : {CGPoint{0, 0}, CGPoint{123, 45}, CGPoint{400, 400}}) {
+        CGPoint back = s.view.convertPointToScene(s.view.convertPointFromScene(p));
+        EXPECT_NEAR(back.x, p.x, 1e-9);
+        EXPECT_NEAR(back.y, p.y, 1e-9);
+    }
+    CGPoint corner = s.view.convertPointFromScene({0, 0});
+    EXPECT_NEAR(corner.x, 100, 1e-9);
+    EXPECT_NEAR(corner.y, 0, 1e-9);
 }
