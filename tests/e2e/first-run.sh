@@ -13,6 +13,13 @@ stars_move() {
         [ "$(compare -metric AE "$work/a.png" "$work/shot.png" null: 2>&1 | cut -d' ' -f1)" -gt 0 ]
 }
 laser_above() { shot && [ "$(count "$(($1 - 4))" 150 8 400 'r>0.9&&g<0.2&&b<0.2?1:0')" -gt 10 ]; }
+# The ship's x: the centre of the widest white run across its hull (stars are eroded away).
+ship_x() {
+    local box
+    box=$(convert "$work/shot.png" -crop 800x8+0+486 +repage -colorspace gray -threshold 85% \
+        -morphology Erode Square:3 -format '%@' info: 2>/dev/null)
+    [[ $box =~ ^([0-9]+)x[0-9]+\+([0-9]+) ]] && echo $((BASH_REMATCH[2] + BASH_REMATCH[1] / 2))
+}
 paused_text() { shot && [ "$(count 150 290 500 60 'r>0.9&&g>0.9&&b<0.2?1:0')" -gt 200 ]; }
 still_between_shots() {
     shot && cp "$work/shot.png" "$work/a.png" && sleep 0.4 && shot &&
@@ -44,6 +51,23 @@ check still still_between_shots
 xdotool key Escape
 check resume no_paused_text
 check moving-again stars_move
+# Another window takes the focus while d is held at the right bound: the game pauses, and d, let
+# go over there, does not stay held once the game has the focus back and Esc resumes.
+xdotool keydown d
+xmessage -geometry -0-0 elsewhere 2>/dev/null &
+other=$!
+until_ok 5 eval 'elsewhere=$(xdotool search --onlyvisible --class Xmessage 2>/dev/null | head -1); [ -n "$elsewhere" ]'
+[ -n "$elsewhere" ] && xdotool windowfocus --sync "$elsewhere"
+check focus-pause paused_text
+xdotool keyup d
+xdotool windowfocus --sync "$window"
+xdotool key Escape
+check focus-resume no_paused_text
+xdotool keydown Left; sleep 0.3; xdotool keyup Left
+shot; x1=$(ship_x); sleep 0.4; shot; x2=$(ship_x); echo "ship x after the resume: $x1, then $x2"
+moved_left_then_stopped() { [ -n "$x1" ] && [ "$x1" -lt 700 ] && [ "$x1" = "$x2" ]; }
+expect focus-keys-let-go moved_left_then_stopped
+kill "$other" 2>/dev/null
 # Closing the window ends the process with status 0.
 close_window
 expect close-status [ "$status" = 0 ]
