@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD := build/$(PRESET)
 
-.PHONY: all deps configure build run test bench sounds fuzz soak clean
+.PHONY: all deps configure build run test bench package screenshot sounds fuzz soak clean
 
 all: build
 
@@ -25,6 +25,10 @@ test: build
 bench: build
 	bench/run $(BUILD)
 
+# A Debian package of the game, in $(BUILD)/package/.
+package: build
+	cd $(BUILD) && cpack -B package
+
 # Each resource parser under libFuzzer for a minute (FUZZ_SECONDS), from tests/fuzz/corpus.
 FUZZ_SECONDS ?= 60
 fuzz: deps
@@ -43,6 +47,10 @@ soak: deps
 	@cmake --build --preset asan --target soak
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 build/asan/bin/soak $(SOAK_MINUTES)
+
+# README's picture of the game, drawn by the game itself.
+screenshot: build
+	$(BUILD)/bin/screenshot docs/screenshot.png
 
 # Writes the two sound effects into resources/ from their generator.
 sounds: build

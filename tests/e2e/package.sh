@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# `cpack` gives a Debian package that declares what the game needs, holds only the game, and
+# whose unpacked binary finds its resources and plays.
+#   package.sh BUILD_DIR
+set -uo pipefail
+build=$1
+helpers=$build/bin
+source "$(dirname "$0")/lib.sh"
+
+(cd "$build" && cpack -B "$work/out-deb" >/dev/null) || { echo "FAILED: cpack"; exit 1; }
+deb=$(ls "$work"/out-deb/tarvenko_*_amd64.deb 2>/dev/null | head -1)
+expect package-built [ -s "$deb" ]
+
+fields() { dpkg-deb -f "$deb" "$@" 2>/dev/null; }
+depends=$(fields Depends)
+for dep in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libcairo2 libpango-1.0-0 libpangocairo-1.0-0 libpixman-1-0 \
+    fonts-lato fonts-noto-color-emoji; do
+    expect "depends-$dep" grep -qE "(^|, )$dep( |,|$)" <<<"$depends"
+done
+expect section [ "$(fields Section)" = games ]
+expect recommends grep -q hicolor-icon-theme <<<"$(fields Recommends)"
+expect maintainer grep -q '<.*@.*>' <<<"$(fields Maintainer)"
+
+files=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for f in usr/bin/tarvenko usr/share/tarvenko/laser.wav usr/share/tarvenko/explosion.wav \
+    usr/share/tarvenko/Explosion.emitter.json usr/share/applications/tarvenko.desktop \
+    usr/share/icons/hicolor/scalable/apps/tarvenko.svg usr/share/icons/hicolor/48x48/apps/tarvenko.png \
+    usr/share/man/man6/tarvenko.6.gz usr/share/doc/tarvenko/copyright; do
+    expect "holds-$f" grep -qx "\./$f" <<<"$files"
+done
+expect only-the-game [ "$(grep -c '^\./usr/bin/.' <<<"$files")" = 1 ]
+expect nothing-outside-usr [ "$(grep -vc '^\./usr/\|^\./$' <<<"$files")" = 0 ]
+
+# Unpacked where no build tree is near, it still finds its resources: a quiet start and a game.
+dpkg-deb -x "$deb" "$work/root"
+expect stripped [ -z "$(readelf -S "$work/root/usr/bin/tarvenko" | grep debug_info)" ]
+start "$work/root/usr/bin/tarvenko"
+check panel panel_shown
+click 400 188
+check plays ship_at 400
+close_window
+expect exit [ "$status" = 0 ]
+expect quiet-stderr [ ! -s "$work/err" ]
+expect quiet-stdout [ ! -s "$work/out" ]
+finish
