@@ -96,6 +96,7 @@ void SKLabelNode::drawContent(SKRenderContext& context) const
 
 const std::shared_ptr<const SKLook>* SKLabelNode::look() const
 {
+    if (look_) return &look_; // every setter lets go of it
     CGRect box = contentBounds();
     if (box.isEmpty() || fontColor_.isClear()) return nullptr;
     if (!look_) {

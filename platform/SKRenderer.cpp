@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
-// Damage is found per square of this many surface pixels.
-constexpr int tileSize = 32;
+// Damage is kept per square of this many surface pixels: small enough that a star moving by
+// a pixel redraws little more than itself.
+constexpr int tileSize = 8;
 } // namespace
 
 SKRenderer::SKRenderer()
@@ -20,6 +22,7 @@ SKRenderer::SKRenderer()
 SKRenderer::~SKRenderer()
 {
     if (target_) pixman_image_unref(target_);
+    if (addTarget_) pixman_image_unref(addTarget_);
     pixman_image_unref(opacity_);
 }
 
@@ -55,7 +58,11 @@ bool SKRenderer::bindTarget(cairo_t* cr)
         pixman_image_get_height(target_) != height || pixman_image_get_stride(target_) != stride ||
         pixman_image_get_format(target_) != code) {
         if (target_) pixman_image_unref(target_);
+        if (addTarget_) pixman_image_unref(addTarget_);
         target_ = pixman_image_create_bits(code, width, height, reinterpret_cast<uint32_t*>(data), stride);
+        addTarget_ = code == PIXMAN_x8r8g8b8
+                         ? pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, reinterpret_cast<uint32_t*>(data), stride)
+                         : nullptr;
         targetData_ = data;
         if (!target_) return false;
     }
@@ -73,6 +80,7 @@ bool SKRenderer::bindTarget(cairo_t* cr)
     pixman_region32_init_rect(&clip, clipX0_, clipY0_, unsigned(std::max(0, clipX1_ - clipX0_)),
                               unsigned(std::max(0, clipY1_ - clipY0_)));
     pixman_image_set_clip_region32(target_, &clip);
+    if (addTarget_) pixman_image_set_clip_region32(addTarget_, &clip);
     pixman_region32_fini(&clip);
     return true;
 }
@@ -100,27 +108,29 @@ void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, doub
     reinterpret_cast<std::uint8_t*>(&opacityBits_)[0] = opacity;
     pixman_op_t op = additive ? PIXMAN_OP_ADD : PIXMAN_OP_OVER;
     pixman_image_t* mask = opacity == 255 ? nullptr : opacity_;
+    // Adding onto pixels whose fourth byte nobody reads: pixman adds into a8r8g8b8 quickly.
+    pixman_image_t* target = additive && !mask && addTarget_ ? addTarget_ : target_;
     if (!tracking_) {
-        pixman_image_composite32(op, sprite.image, mask, target_, 0, 0, 0, 0, x, y, sprite.width, sprite.height);
+        pixman_image_composite32(op, sprite.image, mask, target, 0, 0, 0, 0, x, y, sprite.width, sprite.height);
         return;
     }
-    // Only into the damage: the pixels outside it already show this frame.
+    // Only into the damage: the pixels outside it already show this frame. The rects come
+    // top to bottom by their first row.
     for (const PixelRect& d : damage_) {
+        if (d.y >= y + sprite.height) break;
         int x0 = std::max(x, d.x), y0 = std::max(y, d.y);
         int x1 = std::min(x + sprite.width, d.x + d.width), y1 = std::min(y + sprite.height, d.y + d.height);
         if (x0 < x1 && y0 < y1)
-            pixman_image_composite32(op, sprite.image, mask, target_, x0 - x, y0 - y, 0, 0, x0, y0, x1 - x0, y1 - y0);
+            pixman_image_composite32(op, sprite.image, mask, target, x0 - x, y0 - y, 0, 0, x0, y0, x1 - x0, y1 - y0);
     }
 }
 
 bool SKRenderer::touchesDamage(const Item& item) const
 {
-    if (item.x1 <= item.x0 || item.y1 <= item.y0) return false;
-    int c0 = std::max(0, item.x0 / tileSize), c1 = std::min(tileColumns_ - 1, (item.x1 - 1) / tileSize);
-    int r0 = std::max(0, item.y0 / tileSize), r1 = std::min(tileRows_ - 1, (item.y1 - 1) / tileSize);
-    for (int r = r0; r <= r1; ++r)
-        for (int c = c0; c <= c1; ++c)
-            if (dirtyTiles_[std::size_t(r) * tileColumns_ + c]) return true;
+    for (const PixelRect& d : damage_) {
+        if (d.y >= item.y1) break; // the rects come top to bottom by their first row
+        if (item.x0 < d.x + d.width && d.x < item.x1 && item.y0 < d.y + d.height) return true;
+    }
     return false;
 }
 
@@ -161,11 +171,12 @@ void SKRenderer::placeItems(bool sprites)
 }
 
 bool SKRenderer::drawLook(const SKRenderContext& context, const std::shared_ptr<const SKLook>& look, CGPoint at,
-                          double alpha, bool additive)
+                          double alpha, bool additive, bool wholePixel)
 {
     if (!context.matrix) return false;
     cairo_matrix_t m = *context.matrix;
     cairo_matrix_translate(&m, at.x, at.y);
+    if (wholePixel) m.x0 = std::round(m.x0), m.y0 = std::round(m.y0);
     int x = 0, y = 0;
     const SpriteCache::Sprite* sprite = place(look, m, x, y);
     if (!sprite) return false;
@@ -204,81 +215,111 @@ void SKRenderer::orderByDepth()
     }
 }
 
-namespace {
-std::uint64_t mix(std::uint64_t h, std::uint64_t v)
+void SKRenderer::markDamaged(int x0, int y0, int x1, int y1)
 {
-    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
-    return h * 0xff51afd7ed558ccdull;
+    int c0 = std::max(0, x0 / tileSize), c1 = std::min(tileColumns_ - 1, (x1 - 1) / tileSize);
+    int r0 = std::max(0, y0 / tileSize), r1 = std::min(tileRows_ - 1, (y1 - 1) / tileSize);
+    if (c0 > c1 || r0 > r1) return; // off the surface
+    for (int r = r0; r <= r1; ++r)
+        std::fill_n(dirtyTiles_.begin() + std::ptrdiff_t(r) * tileColumns_ + c0, c1 - c0 + 1, 1);
 }
-} // namespace
 
-bool SKRenderer::findDamage(const SKScene& scene, cairo_t* cr)
+bool SKRenderer::findDamage(const SKScene& scene)
 {
     int width = pixman_image_get_width(target_), height = pixman_image_get_height(target_);
     int columns = (width + tileSize - 1) / tileSize, rows = (height + tileSize - 1) / tileSize;
     const void* surface = pixman_image_get_data(target_);
-    bool whole = lastTiles_.size() != std::size_t(columns) * rows || surface != lastSurface_;
-    tileColumns_ = columns, tileRows_ = rows, lastSurface_ = surface;
+    bool whole = surface != lastSurface_ || columns != tileColumns_ || rows != tileRows_ ||
+                 scene.backgroundColor() != lastBackground_;
+    tileColumns_ = columns, tileRows_ = rows, lastSurface_ = surface, lastBackground_ = scene.backgroundColor();
 
-    // Each tile's fingerprint: the background, then every item over it, in drawing order.
-    SKColor bg = scene.backgroundColor();
-    std::uint64_t base = mix(mix(std::uint64_t(bg.red * 1e6), std::uint64_t(bg.green * 1e6)), std::uint64_t(bg.blue * 1e6));
-    tiles_.assign(std::size_t(columns) * rows, base);
+    // What each node shows this frame: its sprite and where, or its bounds when cairo draws it.
+    shown_.clear();
     for (const Item& item : ordered_) {
         if (item.x1 <= item.x0 || item.y1 <= item.y0) continue;
-        // A sprite is the same pixels wherever the same sprite lands; cairo drawing may change
-        // with any frame (particles), so it always counts as changed.
-        std::uint64_t sign = item.sprite ? mix(mix(reinterpret_cast<std::uintptr_t>(item.sprite), std::uint64_t(item.x0) << 32 | std::uint32_t(item.y0)),
-                                               std::uint64_t(item.alpha * 255 + 0.5))
-                                         : mix(reinterpret_cast<std::uintptr_t>(item.node), frame_);
-        int c0 = std::max(0, item.x0 / tileSize), c1 = std::min(columns - 1, (item.x1 - 1) / tileSize);
-        int r0 = std::max(0, item.y0 / tileSize), r1 = std::min(rows - 1, (item.y1 - 1) / tileSize);
-        for (int r = r0; r <= r1; ++r)
-            for (int c = c0; c <= c1; ++c) tiles_[std::size_t(r) * columns + c] = mix(tiles_[std::size_t(r) * columns + c], sign);
+        shown_.push_back({item.node, item.sprite ? item.sprite->serial : 0, item.x0, item.y0, item.x1, item.y1,
+                          std::uint8_t(std::clamp(item.alpha, 0.0, 1.0) * 255 + 0.5)});
     }
 
-    // The changed tiles, as runs along each row of tiles.
-    dirtyTiles_.assign(tiles_.size(), 0);
-    damage_.clear();
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns;) {
-            std::size_t i = std::size_t(r) * columns + c;
-            if (!whole && tiles_[i] == lastTiles_[i]) {
-                ++c;
+    // A node changed, came or went: where it was and where it is now. Nodes that stayed but
+    // swapped places in the drawing order change everything they overlap: draw whole then.
+    dirtyTiles_.assign(std::size_t(columns) * rows, 0);
+    if (!whole) {
+        lastSeen_.assign(lastShown_.size(), 0);
+        std::uint32_t previous = 0;
+        for (const Shown& now : shown_) {
+            auto it = std::lower_bound(lastByNode_.begin(), lastByNode_.end(), std::pair{now.node, 0u});
+            if (it == lastByNode_.end() || it->first != now.node) {
+                markDamaged(now.x0, now.y0, now.x1, now.y1);
                 continue;
             }
-            int start = c;
-            while (c < columns && (whole || tiles_[std::size_t(r) * columns + c] != lastTiles_[std::size_t(r) * columns + c]))
-                dirtyTiles_[std::size_t(r) * columns + c++] = 1;
-            int x = start * tileSize, y = r * tileSize, w = std::min(c * tileSize, width) - x;
-            int h = std::min(y + tileSize, height) - y;
-            // A run right below one of the same width grows it: fewer, taller rects to send.
-            auto above = std::find_if(damage_.rbegin(), damage_.rend(), [&](const PixelRect& d) {
-                return d.x == x && d.width == w && d.y + d.height == y;
-            });
-            if (above != damage_.rend())
-                above->height += h;
-            else
-                damage_.push_back({x, y, w, h});
+            std::uint32_t index = it->second;
+            if (index < previous) {
+                whole = true;
+                break;
+            }
+            previous = index;
+            lastSeen_[index] = 1;
+            const Shown& then = lastShown_[index];
+            if (now.sprite && now.sprite == then.sprite && now.x0 == then.x0 && now.y0 == then.y0 &&
+                now.alpha == then.alpha)
+                continue;
+            markDamaged(then.x0, then.y0, then.x1, then.y1);
+            markDamaged(now.x0, now.y0, now.x1, now.y1);
         }
+        for (std::size_t i = 0; i < lastShown_.size() && !whole; ++i)
+            if (!lastSeen_[i]) markDamaged(lastShown_[i].x0, lastShown_[i].y0, lastShown_[i].x1, lastShown_[i].y1);
     }
-    std::swap(tiles_, lastTiles_);
-    if (damage_.empty()) return false;
+    if (whole) std::fill(dirtyTiles_.begin(), dirtyTiles_.end(), 1);
 
-    // Draw only there: cairo's clip for what cairo draws, the sprites' clip for the rest.
+    // Remembered for the next frame, indexed by node.
+    std::swap(shown_, lastShown_);
+    lastByNode_.clear();
+    for (std::uint32_t i = 0; i < lastShown_.size(); ++i) lastByNode_.emplace_back(lastShown_[i].node, i);
+    std::sort(lastByNode_.begin(), lastByNode_.end());
+
+    // The changed tiles, as runs along each row of tiles; a run right below one of the same
+    // span grows it, so fewer, taller rects go to the window.
+    damage_.clear();
+    openRects_.clear(); // the rects that reach down to this row of tiles, in x order
+    for (int r = 0; r < rows; ++r) {
+        const std::uint8_t* row = dirtyTiles_.data() + std::size_t(r) * columns;
+        int y = r * tileSize, h = std::min(y + tileSize, height) - y;
+        std::size_t open = 0;
+        nextOpenRects_.clear();
+        for (int c = 0; c < columns;) {
+            auto* dirty = static_cast<const std::uint8_t*>(std::memchr(row + c, 1, std::size_t(columns - c)));
+            if (!dirty) break;
+            int start = int(dirty - row);
+            for (c = start; c < columns && row[c];) ++c;
+            int x = start * tileSize, w = std::min(c * tileSize, width) - x;
+            while (open < openRects_.size() && damage_[openRects_[open]].x < x) ++open;
+            if (open < openRects_.size() && damage_[openRects_[open]].x == x && damage_[openRects_[open]].width == w) {
+                damage_[openRects_[open]].height += h;
+                nextOpenRects_.push_back(openRects_[open]);
+                continue;
+            }
+            nextOpenRects_.push_back(damage_.size());
+            damage_.push_back({x, y, w, h});
+        }
+        std::swap(openRects_, nextOpenRects_);
+    }
+    return !damage_.empty();
+}
+
+void SKRenderer::clipToDamage(cairo_t* cr) const
+{
     cairo_save(cr);
     cairo_identity_matrix(cr);
     cairo_new_path(cr);
     for (const PixelRect& d : damage_) cairo_rectangle(cr, d.x, d.y, d.width, d.height);
     cairo_restore(cr);
     cairo_clip(cr);
-    return true;
 }
 
 void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsLastFrame)
 {
     cairo_save(cr);
-    ++frame_;
     cairo_matrix_t root;
     cairo_get_matrix(cr, &root);
     sprites_.nextFrame();
@@ -293,14 +334,16 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     if (!tracking) {
         // Drawn whole over the surface that keeps frames, it must be drawn whole next time too;
         // a frame drawn elsewhere (a test's fresh surface) leaves that surface's record alone.
-        if (!sprites || pixman_image_get_data(target_) == lastSurface_) lastTiles_.clear();
+        if (!sprites || pixman_image_get_data(target_) == lastSurface_) lastSurface_ = nullptr;
         damage_.clear();
-    } else if (!findDamage(scene, cr)) {
+    } else if (!findDamage(scene)) {
         cairo_restore(cr);
         return; // nothing changed: the surface already shows this frame
     } else {
         tracking_ = true;
     }
+    // Sprites keep to the damage by themselves; cairo is told only if it draws at all.
+    bool cairoClipped = !tracking_;
 
     SKColor bg = scene.backgroundColor();
     if (tracking_) {
@@ -331,6 +374,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
             continue;
         }
         if (spritesDrew) cairo_surface_mark_dirty(surface), spritesDrew = false;
+        if (!cairoClipped) clipToDamage(cr), cairoClipped = true;
         cairo_set_matrix(cr, &item.matrix);
         SKRenderContext context{cr, item.alpha, sprites ? this : nullptr, &item.matrix};
         item.node->drawContent(context);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CGGeometry.hpp"
+#include "SKColor.hpp"
 #include "SpriteCache.hpp"
 
 #include <cairo.h>
@@ -47,10 +48,11 @@ public:
     [[nodiscard]] const SpriteCache& sprites() const { return sprites_; }
 
     // Copies a look's sprite with its origin at a point of the node whose context this is, at
-    // an opacity, over what is there or added to it. False when it cannot be a sprite: then the
-    // caller draws it with cairo.
+    // an opacity, over what is there or added to it; to the nearest whole pixel when asked,
+    // which needs one sprite where a quarter-pixel position needs up to sixteen. False when it
+    // cannot be a sprite: then the caller draws it with cairo.
     bool drawLook(const SKRenderContext& context, const std::shared_ptr<const SKLook>& look, CGPoint at, double alpha,
-                  bool additive);
+                  bool additive, bool wholePixel = false);
 
 private:
     struct Item {
@@ -66,8 +68,11 @@ private:
     void collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth);
     void orderByDepth();
     void placeItems(bool sprites);
-    // Compares each 32-pixel tile's contents with the last frame's; false when nothing changed.
-    bool findDamage(const SKScene& scene, cairo_t* cr);
+    // Compares what each node shows with what it showed last frame; false when nothing changed.
+    bool findDamage(const SKScene& scene);
+    // Cairo's clip to the damage, for the nodes cairo draws.
+    void clipToDamage(cairo_t* cr) const;
+    void markDamaged(int x0, int y0, int x1, int y1);
     [[nodiscard]] bool touchesDamage(const Item& item) const;
     // Where sprites go: the surface's own pixels, when it is an image surface.
     bool bindTarget(cairo_t* cr);
@@ -80,16 +85,27 @@ private:
     std::vector<std::pair<double, std::uint32_t>> depths_; // each depth seen, and how many items have it
     SpriteCache sprites_;
     pixman_image_t* target_ = nullptr;
+    pixman_image_t* addTarget_ = nullptr; // the same pixels as a8r8g8b8, when target_ is x8r8g8b8
     int clipX0_ = 0, clipY0_ = 0, clipX1_ = 0, clipY1_ = 0; // where sprites may go, in surface pixels
 
-    // Damage tracking: a fingerprint of what covers each tile, this frame and last.
-    std::vector<std::uint64_t> tiles_, lastTiles_;
+    // Damage tracking: what each node showed last frame (in drawing order, and indexed by node),
+    // and the small tiles of the surface whose pixels change this frame.
+    struct Shown {
+        const SKNode* node;
+        std::uint64_t sprite; // its serial; 0 for a node cairo draws, which may change any frame
+        int x0, y0, x1, y1;
+        std::uint8_t alpha;
+    };
+    std::vector<Shown> shown_, lastShown_;
+    std::vector<std::pair<const SKNode*, std::uint32_t>> lastByNode_;
+    std::vector<std::uint8_t> lastSeen_;
     std::vector<std::uint8_t> dirtyTiles_;
+    std::vector<std::size_t> openRects_, nextOpenRects_; // damage rects growing down, by row
     int tileColumns_ = 0, tileRows_ = 0;
-    const void* lastSurface_ = nullptr;
+    const void* lastSurface_ = nullptr; // the surface last drawn with damage tracking; none: draw whole
+    SKColor lastBackground_;
     std::vector<PixelRect> damage_;
     bool tracking_ = false; // this frame draws only into damage_
-    std::uint64_t frame_ = 0;
     unsigned char* targetData_ = nullptr;
     std::uint32_t opacityBits_ = 0; // a 1 x 1 alpha mask, repeated: the node's opacity
     pixman_image_t* opacity_ = nullptr;

@@ -150,6 +150,7 @@ const SpriteCache::Sprite* SpriteCache::get(const std::shared_ptr<const SKLook>&
     }
     sprite.look = canon.look;
     sprite.lastUsed = frame_;
+    sprite.serial = ++serials_;
     ++canon.sprites;
     // The pixels, plus what keeping them costs: the table entry, the pixman image, the look.
     std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + 512;

@@ -20,6 +20,7 @@ public:
         int width, height;
         std::shared_ptr<const SKLook> look; // the look it was drawn from
         std::uint64_t lastUsed;             // frame number
+        std::uint64_t serial;               // never the same for two sprites of one cache
     };
 
     explicit SpriteCache(std::size_t budgetBytes = std::size_t(48) << 20);
@@ -75,6 +76,7 @@ private:
     std::size_t budget_;
     std::size_t bytes_ = 0;
     std::uint64_t frame_ = 0;
+    std::uint64_t serials_ = 0;
     Table entries_;
     std::unordered_map<std::uint64_t, Canon> looks_; // by hash
 };

@@ -254,6 +254,11 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
     auto score = SKLabelNode::labelNodeWithFontNamed("AvenirNext-Bold");
     score->setPosition({100, 550});
     demo->addChild(score);
+    // Two still squares that only trade places in the drawing order, and one that only fades.
+    auto under = s.square({600, 450}, 60, SKColor::redColor(), 2);
+    auto over = s.square({620, 470}, 60, SKColor::greenColor(), 4);
+    auto fading = s.square({700, 300}, 40, SKColor::yellowColor(), 3);
+    for (auto& node : {under, over, fading}) demo->addChild(node);
 
     Canvas kept(800, 600);
     int partial = 0, smaller = 0;
@@ -263,6 +268,8 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
         mover->setPosition({100 + frame * 7.3, 100 + frame * 2.1});
         score->setText("SKOR: " + std::to_string(frame / 10 * 10));
         mover->setHidden(frame % 13 == 5);
+        over->setZPosition(frame / 9 % 2 ? 1 : 4);
+        fading->setAlpha(frame % 5 == 0 ? 0.5 : 1);
         const auto* damage = s.view.render(kept.cr(), 1, true);
         if (damage) {
             ++partial;
