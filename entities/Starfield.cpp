@@ -1,6 +1,8 @@
 #include "GameScene.hpp"
 #include "RandomInRange.hpp"
 
+#include <cmath>
+
 namespace {
 constexpr int starCount = 30;
 constexpr CGFloat offscreen = 10; // stars fall to -10 and come back at height + 10
@@ -15,7 +17,9 @@ void GameScene::createStarfield()
         star->setFillColor(SKColor::whiteColor());
         star->setStrokeColor(SKColor::clearColor());
         star->setAlpha(randomInRange(0.4, 1.0));
-        CGFloat x = randomInRange(0, size().width);
+        // On whole points across: a star then falls through one column of pixels, and its
+        // sprite is drawn for a few positions within a pixel instead of many.
+        CGFloat x = std::round(randomInRange(0, size().width));
         CGFloat y = randomInRange(0, size().height);
         star->setPosition({x, y});
         star->setZPosition(-1);
@@ -38,5 +42,5 @@ void GameScene::resetStar(const std::weak_ptr<GameScene>& scene, SKNode& star)
     auto owner = scene.lock();
     if (!owner) return;
     star.setPosition({star.position().x, owner->size().height + offscreen});
-    star.setPosition({randomInRange(0, owner->size().width), star.position().y});
+    star.setPosition({std::round(randomInRange(0, owner->size().width)), star.position().y});
 }

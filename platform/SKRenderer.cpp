@@ -114,24 +114,33 @@ void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, doub
         pixman_image_composite32(op, sprite.image, mask, target, 0, 0, 0, 0, x, y, sprite.width, sprite.height);
         return;
     }
-    // Only into the damage: the pixels outside it already show this frame. The rects come
-    // top to bottom by their first row.
-    for (const PixelRect& d : damage_) {
-        if (d.y >= y + sprite.height) break;
-        int x0 = std::max(x, d.x), y0 = std::max(y, d.y);
-        int x1 = std::min(x + sprite.width, d.x + d.width), y1 = std::min(y + sprite.height, d.y + d.height);
-        if (x0 < x1 && y0 < y1)
-            pixman_image_composite32(op, sprite.image, mask, target, x0 - x, y0 - y, 0, 0, x0, y0, x1 - x0, y1 - y0);
-    }
+    // Only into the damage: the pixels outside it already show this frame.
+    forEachDamage(x, y, x + sprite.width, y + sprite.height, [&](int x0, int y0, int x1, int y1) {
+        pixman_image_composite32(op, sprite.image, mask, target, x0 - x, y0 - y, 0, 0, x0, y0, x1 - x0, y1 - y0);
+        return false;
+    });
+}
+
+template <typename Visit>
+bool SKRenderer::forEachDamage(int x0, int y0, int x1, int y1, Visit visit) const
+{
+    if (x1 <= x0 || y1 <= y0) return false;
+    int r0 = std::max(0, y0 / tileSize), r1 = std::min(tileRows_ - 1, (y1 - 1) / tileSize);
+    for (int r = r0; r <= r1; ++r)
+        for (std::uint32_t i = rowFirst_[r]; i < rowFirst_[r + 1]; ++i) {
+            const PixelRect& d = damage_[rowRects_[i]];
+            // A rect over several of these rows is met in the first of them only.
+            if (r != std::max(r0, d.y / tileSize)) continue;
+            int cx0 = std::max(x0, d.x), cy0 = std::max(y0, d.y);
+            int cx1 = std::min(x1, d.x + d.width), cy1 = std::min(y1, d.y + d.height);
+            if (cx0 < cx1 && cy0 < cy1 && visit(cx0, cy0, cx1, cy1)) return true;
+        }
+    return false;
 }
 
 bool SKRenderer::touchesDamage(const Item& item) const
 {
-    for (const PixelRect& d : damage_) {
-        if (d.y >= item.y1) break; // the rects come top to bottom by their first row
-        if (item.x0 < d.x + d.width && d.x < item.x1 && item.y0 < d.y + d.height) return true;
-    }
-    return false;
+    return forEachDamage(item.x0, item.y0, item.x1, item.y1, [](int, int, int, int) { return true; });
 }
 
 void SKRenderer::blit(const Item& item) { composite(*item.sprite, item.x0, item.y0, item.alpha, false); }
@@ -304,6 +313,17 @@ bool SKRenderer::findDamage(const SKScene& scene)
         }
         std::swap(openRects_, nextOpenRects_);
     }
+
+    // Which rects cross each row of tiles, so a sprite meets only the rects of its own rows.
+    rowFirst_.assign(std::size_t(rows) + 1, 0);
+    for (const PixelRect& d : damage_)
+        for (int r = d.y / tileSize; r <= (d.y + d.height - 1) / tileSize; ++r) ++rowFirst_[r + 1];
+    for (int r = 0; r < rows; ++r) rowFirst_[r + 1] += rowFirst_[r];
+    rowRects_.resize(rowFirst_[rows]);
+    rowFill_.assign(rowFirst_.begin(), rowFirst_.end() - 1);
+    for (std::uint32_t i = 0; i < damage_.size(); ++i)
+        for (int r = damage_[i].y / tileSize; r <= (damage_[i].y + damage_[i].height - 1) / tileSize; ++r)
+            rowRects_[rowFill_[r]++] = i;
     return !damage_.empty();
 }
 

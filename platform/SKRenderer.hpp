@@ -74,6 +74,9 @@ private:
     void clipToDamage(cairo_t* cr) const;
     void markDamaged(int x0, int y0, int x1, int y1);
     [[nodiscard]] bool touchesDamage(const Item& item) const;
+    // Calls visit(x0, y0, x1, y1) with each part of the damage inside a pixel rect, until it
+    // returns true; true then.
+    template <typename Visit> bool forEachDamage(int x0, int y0, int x1, int y1, Visit visit) const;
     // Where sprites go: the surface's own pixels, when it is an image surface.
     bool bindTarget(cairo_t* cr);
     void blit(const Item& item);
@@ -101,6 +104,7 @@ private:
     std::vector<std::uint8_t> lastSeen_;
     std::vector<std::uint8_t> dirtyTiles_;
     std::vector<std::size_t> openRects_, nextOpenRects_; // damage rects growing down, by row
+    std::vector<std::uint32_t> rowFirst_, rowFill_, rowRects_; // the damage rects of each tile row
     int tileColumns_ = 0, tileRows_ = 0;
     const void* lastSurface_ = nullptr; // the surface last drawn with damage tracking; none: draw whole
     SKColor lastBackground_;

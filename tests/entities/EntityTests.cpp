@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 TEST(RandomInRange, ReachesBothEndsAndStaysBetween)
 {
     EXPECT_EQ(randomInRangeFromDraw(0, 30, 770), 30);
@@ -93,6 +95,7 @@ TEST(Starfield, ThirtyStarsFallAndComeBackAtTheTop)
         EXPECT_LE(star->alpha(), 1.0);
         EXPECT_GE(star->position().x, 0);
         EXPECT_LE(star->position().x, 800);
+        EXPECT_EQ(star->position().x, std::round(star->position().x)) << "on a whole point across";
         EXPECT_GE(star->position().y, 0);
         EXPECT_LE(star->position().y, 600);
         EXPECT_EQ(star->zPosition(), -1);
@@ -113,6 +116,7 @@ TEST(Starfield, ThirtyStarsFallAndComeBackAtTheTop)
     EXPECT_GT(lowest, -10 - 1e-9);
     EXPECT_GT(star->position().y, 600) << "the new fall has begun just below height + 10";
     EXPECT_LE(star->position().y, 610);
+    EXPECT_EQ(star->position().x, std::round(star->position().x)) << "re-entered on a whole point across";
 }
 
 TEST(Starfield, ReEntryDoesNothingOnceItsSceneIsGone)
