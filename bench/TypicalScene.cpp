@@ -60,8 +60,9 @@ int main()
     }
     std::printf("typical %s frames=%zu\n", summarise(times).c_str(), times.size());
     auto& s = static_cast<GameScene&>(*view.scene());
-    std::fprintf(stderr, "typical: score %lld, lives %lld; %ld allocations in %ld steady frames\n",
-                 static_cast<long long>(s.score()), static_cast<long long>(s.lives()), quietAllocations, quietFrames);
+    std::fprintf(stderr, "typical: score %lld, lives %lld; %ld allocations in %ld steady frames; %zu sprites kept\n",
+                 static_cast<long long>(s.score()), static_cast<long long>(s.lives()), quietAllocations, quietFrames,
+                 view.renderer().sprites().count());
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
 }

@@ -246,7 +246,7 @@ constexpr std::size_t maxParticleLooks = 1024;
 
 } // namespace
 
-const std::shared_ptr<const SKLook>& SKEmitterNode::particleLook(double radius, SKColor color) const
+std::shared_ptr<const SKLook>& SKEmitterNode::particleLook(double radius, SKColor color) const
 {
     auto r = std::uint64_t(std::lround(radius * radiusSteps));
     auto c = [](double v) { return std::uint64_t(std::lround(std::clamp(v, 0.0, 1.0) * colorSteps)); };

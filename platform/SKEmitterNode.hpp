@@ -74,7 +74,8 @@ private:
     [[nodiscard]] double spread(double value, double range);
     [[nodiscard]] SKColor colorAt(double lifeFraction) const;
     // A particle's look, its size and colour rounded so that a few dozen looks serve a burst.
-    [[nodiscard]] const std::shared_ptr<const SKLook>& particleLook(double radius, SKColor color) const;
+    // Kept per size and colour; the renderer may swap in an equal look it already knows.
+    [[nodiscard]] std::shared_ptr<const SKLook>& particleLook(double radius, SKColor color) const;
 
     Settings settings_;
     std::vector<Particle> particles_;

@@ -179,7 +179,7 @@ void SKRenderer::placeItems(bool sprites)
     }
 }
 
-bool SKRenderer::drawLook(const SKRenderContext& context, const std::shared_ptr<const SKLook>& look, CGPoint at,
+bool SKRenderer::drawLook(const SKRenderContext& context, std::shared_ptr<const SKLook>& look, CGPoint at,
                           double alpha, bool additive, bool wholePixel)
 {
     if (!context.matrix) return false;
@@ -189,6 +189,7 @@ bool SKRenderer::drawLook(const SKRenderContext& context, const std::shared_ptr<
     int x = 0, y = 0;
     const SpriteCache::Sprite* sprite = place(look, m, x, y);
     if (!sprite) return false;
+    if (sprite->look != look) look = sprite->look;
     composite(*sprite, x, y, alpha, additive);
     return true;
 }

@@ -50,8 +50,9 @@ public:
     // Copies a look's sprite with its origin at a point of the node whose context this is, at
     // an opacity, over what is there or added to it; to the nearest whole pixel when asked,
     // which needs one sprite where a quarter-pixel position needs up to sixteen. False when it
-    // cannot be a sprite: then the caller draws it with cairo.
-    bool drawLook(const SKRenderContext& context, const std::shared_ptr<const SKLook>& look, CGPoint at, double alpha,
+    // cannot be a sprite: then the caller draws it with cairo. An equal look the renderer
+    // already knows takes the place of the caller's, so its sprites are found at once next time.
+    bool drawLook(const SKRenderContext& context, std::shared_ptr<const SKLook>& look, CGPoint at, double alpha,
                   bool additive, bool wholePixel = false);
 
 private:
