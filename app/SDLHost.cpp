@@ -119,8 +119,10 @@ Gamepad::KeyRepeat SDLHost::keyRepeat() const
 bool SDLHost::deliverEvents(SKView& view)
 {
     double now = SDL_GetTicks64() / 1000.0;
+    // One look at the display per frame: polling would ask it again for every event.
+    SDL_PumpEvents();
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (event.type) {
         case SDL_QUIT:
             return false;
