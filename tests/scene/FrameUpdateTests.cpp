@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 TEST(GameSceneFrameUpdate, TheShipStepsEightPointsAFrameInsideItsBounds)
 {
     GameStage stage(true);
@@ -62,6 +64,7 @@ TEST(GameSceneFrameUpdate, AnEnemyFallsForFourSecondsOfUnpausedTimeThenLeaves)
     EXPECT_EQ(enemy->position().y, 625);
     EXPECT_GE(enemy->position().x, 30);
     EXPECT_LE(enemy->position().x, 770);
+    EXPECT_EQ(enemy->position().x, std::round(enemy->position().x)) << "on a whole point across";
     ASSERT_EQ(enemy->children().size(), 2u) << "core and flame";
     // Out of its way: this enemy is to reach the bottom.
     stage.scene->player()->setPosition({enemy->position().x > 400 ? 100.0 : 700.0, 100});
