@@ -250,37 +250,8 @@ bool SKRenderer::findDamage(const SKScene& scene)
         shown_.push_back({item.node, item.sprite ? item.sprite->serial : 0, item.x0, item.y0, item.x1, item.y1,
                           std::uint8_t(std::clamp(item.alpha, 0.0, 1.0) * 255 + 0.5)});
     }
-
-    // A node changed, came or went: where it was and where it is now. Nodes that stayed but
-    // swapped places in the drawing order change everything they overlap: draw whole then.
     dirtyTiles_.assign(std::size_t(columns) * rows, 0);
-    if (!whole) {
-        lastSeen_.assign(lastShown_.size(), 0);
-        std::uint32_t previous = 0;
-        for (const Shown& now : shown_) {
-            auto it = std::lower_bound(lastByNode_.begin(), lastByNode_.end(), std::pair{now.node, 0u});
-            if (it == lastByNode_.end() || it->first != now.node) {
-                markDamaged(now.x0, now.y0, now.x1, now.y1);
-                continue;
-            }
-            std::uint32_t index = it->second;
-            if (index < previous) {
-                whole = true;
-                break;
-            }
-            previous = index;
-            lastSeen_[index] = 1;
-            const Shown& then = lastShown_[index];
-            if (now.sprite && now.sprite == then.sprite && now.x0 == then.x0 && now.y0 == then.y0 &&
-                now.alpha == then.alpha)
-                continue;
-            markDamaged(then.x0, then.y0, then.x1, then.y1);
-            markDamaged(now.x0, now.y0, now.x1, now.y1);
-        }
-        for (std::size_t i = 0; i < lastShown_.size() && !whole; ++i)
-            if (!lastSeen_[i]) markDamaged(lastShown_[i].x0, lastShown_[i].y0, lastShown_[i].x1, lastShown_[i].y1);
-    }
-    if (whole) std::fill(dirtyTiles_.begin(), dirtyTiles_.end(), 1);
+    if (whole || !markChanges()) std::fill(dirtyTiles_.begin(), dirtyTiles_.end(), 1);
 
     // Remembered for the next frame, indexed by node.
     std::swap(shown_, lastShown_);
@@ -288,20 +259,53 @@ bool SKRenderer::findDamage(const SKScene& scene)
     for (std::uint32_t i = 0; i < lastShown_.size(); ++i) lastByNode_.emplace_back(lastShown_[i].node, i);
     std::sort(lastByNode_.begin(), lastByNode_.end());
 
+    collectDamage(width, height);
+    return !damage_.empty();
+}
+
+bool SKRenderer::markChanges()
+{
+    // A node changed, came or went: where it was and where it is now. Nodes that stayed but
+    // swapped places in the drawing order change everything they overlap: false then.
+    lastSeen_.assign(lastShown_.size(), 0);
+    std::uint32_t previous = 0;
+    for (const Shown& now : shown_) {
+        auto it = std::lower_bound(lastByNode_.begin(), lastByNode_.end(), std::pair{now.node, 0u});
+        if (it == lastByNode_.end() || it->first != now.node) {
+            markDamaged(now.x0, now.y0, now.x1, now.y1);
+            continue;
+        }
+        std::uint32_t index = it->second;
+        if (index < previous) return false;
+        previous = index;
+        lastSeen_[index] = 1;
+        const Shown& then = lastShown_[index];
+        if (now.sprite && now.sprite == then.sprite && now.x0 == then.x0 && now.y0 == then.y0 && now.alpha == then.alpha)
+            continue;
+        markDamaged(then.x0, then.y0, then.x1, then.y1);
+        markDamaged(now.x0, now.y0, now.x1, now.y1);
+    }
+    for (std::size_t i = 0; i < lastShown_.size(); ++i)
+        if (!lastSeen_[i]) markDamaged(lastShown_[i].x0, lastShown_[i].y0, lastShown_[i].x1, lastShown_[i].y1);
+    return true;
+}
+
+void SKRenderer::collectDamage(int width, int height)
+{
     // The changed tiles, as runs along each row of tiles; a run right below one of the same
     // span grows it, so fewer, taller rects go to the window.
     damage_.clear();
     openRects_.clear(); // the rects that reach down to this row of tiles, in x order
-    for (int r = 0; r < rows; ++r) {
-        const std::uint8_t* row = dirtyTiles_.data() + std::size_t(r) * columns;
+    for (int r = 0; r < tileRows_; ++r) {
+        const std::uint8_t* row = dirtyTiles_.data() + std::size_t(r) * tileColumns_;
         int y = r * tileSize, h = std::min(y + tileSize, height) - y;
         std::size_t open = 0;
         nextOpenRects_.clear();
-        for (int c = 0; c < columns;) {
-            auto* dirty = static_cast<const std::uint8_t*>(std::memchr(row + c, 1, std::size_t(columns - c)));
+        for (int c = 0; c < tileColumns_;) {
+            auto* dirty = static_cast<const std::uint8_t*>(std::memchr(row + c, 1, std::size_t(tileColumns_ - c)));
             if (!dirty) break;
             int start = int(dirty - row);
-            for (c = start; c < columns && row[c];) ++c;
+            for (c = start; c < tileColumns_ && row[c];) ++c;
             int x = start * tileSize, w = std::min(c * tileSize, width) - x;
             while (open < openRects_.size() && damage_[openRects_[open]].x < x) ++open;
             if (open < openRects_.size() && damage_[openRects_[open]].x == x && damage_[openRects_[open]].width == w) {
@@ -316,16 +320,15 @@ bool SKRenderer::findDamage(const SKScene& scene)
     }
 
     // Which rects cross each row of tiles, so a sprite meets only the rects of its own rows.
-    rowFirst_.assign(std::size_t(rows) + 1, 0);
+    auto rowsOf = [](const PixelRect& d) { return std::pair{d.y / tileSize, (d.y + d.height - 1) / tileSize}; };
+    rowFirst_.assign(std::size_t(tileRows_) + 1, 0);
     for (const PixelRect& d : damage_)
-        for (int r = d.y / tileSize; r <= (d.y + d.height - 1) / tileSize; ++r) ++rowFirst_[r + 1];
-    for (int r = 0; r < rows; ++r) rowFirst_[r + 1] += rowFirst_[r];
-    rowRects_.resize(rowFirst_[rows]);
+        for (auto [r, last] = rowsOf(d); r <= last; ++r) ++rowFirst_[r + 1];
+    for (int r = 0; r < tileRows_; ++r) rowFirst_[r + 1] += rowFirst_[r];
+    rowRects_.resize(rowFirst_[tileRows_]);
     rowFill_.assign(rowFirst_.begin(), rowFirst_.end() - 1);
     for (std::uint32_t i = 0; i < damage_.size(); ++i)
-        for (int r = damage_[i].y / tileSize; r <= (damage_[i].y + damage_[i].height - 1) / tileSize; ++r)
-            rowRects_[rowFill_[r]++] = i;
-    return !damage_.empty();
+        for (auto [r, last] = rowsOf(damage_[i]); r <= last; ++r) rowRects_[rowFill_[r]++] = i;
 }
 
 void SKRenderer::clipToDamage(cairo_t* cr) const

@@ -71,6 +71,10 @@ private:
     void placeItems(bool sprites);
     // Compares what each node shows with what it showed last frame; false when nothing changed.
     bool findDamage(const SKScene& scene);
+    // Marks the tiles of what changed since the last frame; false when the drawing order did.
+    bool markChanges();
+    // The marked tiles as rects to draw and send, indexed by the rows of tiles they cross.
+    void collectDamage(int width, int height);
     // Cairo's clip to the damage, for the nodes cairo draws.
     void clipToDamage(cairo_t* cr) const;
     void markDamaged(int x0, int y0, int x1, int y1);
