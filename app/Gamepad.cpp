@@ -55,10 +55,7 @@ void Gamepad::handle(const SDL_Event& event, SKView& view, double now)
         pads_.erase(it);
         // Whatever it held is let go.
         steer(view);
-        if (firing_ && std::none_of(pads_.begin(), pads_.end(), [](auto& p) { return p.second.fire; })) {
-            firing_ = false;
-            view.keyUp(keySpace);
-        }
+        stopFiringIfNoneHolds(view);
         return;
     }
     case SDL_CONTROLLERBUTTONDOWN:
@@ -102,10 +99,7 @@ void Gamepad::button(Pad& pad, SDL_GameControllerButton button, bool down, SKVie
             view.keyDown(keySpace);
         } else if (pad.fire) {
             pad.fire = false;
-            if (std::none_of(pads_.begin(), pads_.end(), [](auto& p) { return p.second.fire; })) {
-                firing_ = false;
-                view.keyUp(keySpace);
-            }
+            stopFiringIfNoneHolds(view);
         }
         break;
     default:
@@ -134,6 +128,13 @@ void Gamepad::steer(SKView& view)
     if (!right_ && right) view.keyDown(keyRight);
     left_ = left;
     right_ = right;
+}
+
+void Gamepad::stopFiringIfNoneHolds(SKView& view)
+{
+    if (!firing_ || std::any_of(pads_.begin(), pads_.end(), [](const auto& p) { return p.second.fire; })) return;
+    firing_ = false;
+    view.keyUp(keySpace);
 }
 
 void Gamepad::repeatHeldKeys(SKView& view, double now)

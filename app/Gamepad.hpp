@@ -46,6 +46,8 @@ private:
     void stickMoved(Pad& pad, int value);
     // Tells the game where the pads, together, now steer.
     void steer(SKView& view);
+    // Space goes up once no pad holds its fire button.
+    void stopFiringIfNoneHolds(SKView& view);
     [[nodiscard]] bool clickShownPanelButton(SKView& view) const;
 
     std::vector<std::string> panelButtons_;
