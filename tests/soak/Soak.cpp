@@ -78,7 +78,7 @@ int main(int argc, char** argv)
 
         clock.advance(1.0 / 60);
         view.tick();
-        if (frame % 6 == 0) view.render(cr, 1);
+        if (frame % 6 == 0) view.render(cr, 1, true); // into kept pixels, as the window draws
         mostNodes = std::max(mostNodes, countNodes(*view.scene()));
 
         if (frame % framesPerMinute == 0) {
