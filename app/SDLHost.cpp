@@ -84,6 +84,7 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, std::vect
 SDLHost::~SDLHost()
 {
     gamepad_.reset();
+    if (cr_) cairo_destroy(cr_);
     if (copy_) SDL_FreeSurface(copy_);
     if (window_) SDL_DestroyWindow(window_);
     SDL_Quit();
@@ -174,14 +175,19 @@ void SDLHost::present(const SKView& view)
     if (SDL_GetWindowFlags(window_) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) return;
     SDL_Surface* target = canvas();
     if (!target || SDL_LockSurface(target) != 0) return;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        static_cast<unsigned char*>(target->pixels), CAIRO_FORMAT_RGB24, target->w, target->h, target->pitch);
-    cairo_t* cr = cairo_create(surface);
+    // Cairo's view of the pixels lasts as long as the pixels do.
+    if (!cr_ || target->pixels != crPixels_ || cairo_image_surface_get_width(cairo_get_target(cr_)) != target->w ||
+        cairo_image_surface_get_height(cairo_get_target(cr_)) != target->h) {
+        if (cr_) cairo_destroy(cr_);
+        cairo_surface_t* surface = cairo_image_surface_create_for_data(
+            static_cast<unsigned char*>(target->pixels), CAIRO_FORMAT_RGB24, target->w, target->h, target->pitch);
+        cr_ = cairo_create(surface);
+        cairo_surface_destroy(surface); // the context holds it
+        crPixels_ = target->pixels;
+    }
     // The window's pixels keep the last frame: only what changed is drawn and sent again.
     bool keeps = target != copy_ && !exposed_;
-    const auto* damage = view.render(cr, target->w / size_.width, keeps);
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
+    const auto* damage = view.render(cr_, target->w / size_.width, keeps);
     SDL_UnlockSurface(target);
     exposed_ = false;
     if (target == copy_) SDL_BlitSurface(copy_, nullptr, SDL_GetWindowSurface(window_), nullptr);

@@ -4,6 +4,7 @@
 #include "Gamepad.hpp"
 
 #include <SDL_rect.h>
+#include <cairo.h>
 
 #include <memory>
 #include <string>
@@ -47,4 +48,6 @@ private:
     bool exposed_ = true;           // the window must be sent whole
     std::vector<SDL_Rect> rects_;   // the parts of a frame that changed, kept between frames
     std::unique_ptr<Gamepad> gamepad_; // none when the system has no controller support
+    cairo_t* cr_ = nullptr;            // drawing into the pixels at crPixels_
+    const void* crPixels_ = nullptr;
 };
