@@ -99,11 +99,9 @@ const std::shared_ptr<const SKLook>* SKLabelNode::look() const
     if (look_) return &look_; // every setter lets go of it
     CGRect box = contentBounds();
     if (box.isEmpty() || fontColor_.isClear()) return nullptr;
-    if (!look_) {
-        std::string key = fontName_ + '\n' + std::to_string(fontSize_) + '\n' + std::to_string(numberOfLines_) + '\n' +
-                          std::to_string(int(horizontal_)) + '\n' + text_;
-        std::uint64_t hash = LookHasher().add(std::string_view(key)).add(box).add(fontColor_).value();
-        look_ = std::make_shared<LabelLook>(hash, std::move(key), layout_, box, fontColor_);
-    }
+    std::string key = fontName_ + '\n' + std::to_string(fontSize_) + '\n' + std::to_string(numberOfLines_) + '\n' +
+                      std::to_string(int(horizontal_)) + '\n' + text_;
+    std::uint64_t hash = LookHasher().add(std::string_view(key)).add(box).add(fontColor_).value();
+    look_ = std::make_shared<LabelLook>(hash, std::move(key), layout_, box, fontColor_);
     return &look_;
 }

@@ -11,6 +11,9 @@ namespace {
 // Damage is kept per square of this many surface pixels: small enough that a star moving by
 // a pixel redraws little more than itself.
 constexpr int tileSize = 8;
+
+// A level from 0 to 1 as a byte.
+std::uint8_t toByte(double v) { return std::uint8_t(std::clamp(v, 0.0, 1.0) * 255 + 0.5); }
 } // namespace
 
 SKRenderer::SKRenderer()
@@ -38,7 +41,7 @@ void SKRenderer::collect(const SKNode& node, const cairo_matrix_t& parent, doubl
         cairo_matrix_t matrix;
         cairo_matrix_multiply(&matrix, &local, &parent);
         double childDepth = depth + child->zPosition();
-        items_.push_back({child.get(), matrix, childAlpha, childDepth, static_cast<std::uint32_t>(items_.size())});
+        items_.push_back({child.get(), matrix, childAlpha, childDepth});
         collect(*child, matrix, childAlpha, childDepth);
     }
 }
@@ -103,7 +106,7 @@ const SpriteCache::Sprite* SKRenderer::place(const std::shared_ptr<const SKLook>
 void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, double alpha, bool additive)
 {
     if (x >= clipX1_ || y >= clipY1_ || x + sprite.width <= clipX0_ || y + sprite.height <= clipY0_) return;
-    auto opacity = std::uint8_t(std::clamp(alpha, 0.0, 1.0) * 255 + 0.5);
+    std::uint8_t opacity = toByte(alpha);
     if (opacity == 0) return;
     reinterpret_cast<std::uint8_t*>(&opacityBits_)[0] = opacity;
     pixman_op_t op = additive ? PIXMAN_OP_ADD : PIXMAN_OP_OVER;
@@ -248,7 +251,7 @@ bool SKRenderer::findDamage(const SKScene& scene)
     for (const Item& item : ordered_) {
         if (item.x1 <= item.x0 || item.y1 <= item.y0) continue;
         shown_.push_back({item.node, item.sprite ? item.sprite->serial : 0, item.x0, item.y0, item.x1, item.y1,
-                          std::uint8_t(std::clamp(item.alpha, 0.0, 1.0) * 255 + 0.5)});
+                          toByte(item.alpha)});
     }
     dirtyTiles_.assign(std::size_t(columns) * rows, 0);
     if (whole || !markChanges()) std::fill(dirtyTiles_.begin(), dirtyTiles_.end(), 1);
@@ -353,9 +356,8 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     bool sprites = bindTarget(cr);
     placeItems(sprites);
 
-    bool tracking = sprites && surfaceKeepsLastFrame;
     tracking_ = false;
-    if (!tracking) {
+    if (!sprites || !surfaceKeepsLastFrame) {
         // Drawn whole over the surface that keeps frames, it must be drawn whole next time too;
         // a frame drawn elsewhere (a test's fresh surface) leaves that surface's record alone.
         if (!sprites || pixman_image_get_data(target_) == lastSurface_) lastSurface_ = nullptr;
@@ -369,16 +371,17 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     // Sprites keep to the damage by themselves; cairo is told only if it draws at all.
     bool cairoClipped = !tracking_;
 
+    cairo_surface_t* surface = cairo_get_target(cr);
     SKColor bg = scene.backgroundColor();
     if (tracking_) {
         // The scene covers the surface: each changed rect is filled straight into the pixels.
-        auto channel = [&](double v) { return std::uint32_t(std::clamp(v, 0.0, 1.0) * 255 + 0.5); };
-        std::uint32_t pixel = 0xff000000u | channel(bg.red) << 16 | channel(bg.green) << 8 | channel(bg.blue);
-        cairo_surface_flush(cairo_get_target(cr));
+        std::uint32_t pixel = 0xff000000u | std::uint32_t(toByte(bg.red)) << 16 | std::uint32_t(toByte(bg.green)) << 8 |
+                              toByte(bg.blue);
+        cairo_surface_flush(surface);
         for (const PixelRect& d : damage_)
             pixman_fill(pixman_image_get_data(target_), pixman_image_get_stride(target_) / 4, 32, d.x, d.y, d.width,
                         d.height, pixel);
-        cairo_surface_mark_dirty(cairo_get_target(cr));
+        cairo_surface_mark_dirty(surface);
     } else {
         cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
         cairo_rectangle(cr, 0, 0, scene.size().width, scene.size().height);
@@ -387,16 +390,15 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
 
     // Sprites write the surface's pixels directly; cairo has to hand them over (flush) before,
     // and be told of them (mark dirty) before it draws again.
-    cairo_surface_t* surface = cairo_get_target(cr);
     bool cairoDrew = true, spritesDrew = false;
     for (const Item& item : ordered_) {
-        if (tracking && !touchesDamage(item)) continue;
-        if (item.sprite) {
+        if (item.sprite) { // keeps to the damage by itself
             if (cairoDrew) cairo_surface_flush(surface), cairoDrew = false;
             blit(item);
             spritesDrew = true;
             continue;
         }
+        if (tracking_ && !touchesDamage(item)) continue;
         if (spritesDrew) cairo_surface_mark_dirty(surface), spritesDrew = false;
         if (!cairoClipped) clipToDamage(cr), cairoClipped = true;
         cairo_set_matrix(cr, &item.matrix);

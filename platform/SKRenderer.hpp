@@ -61,7 +61,6 @@ private:
         cairo_matrix_t matrix;
         double alpha;
         double depth;
-        std::uint32_t order;
         const SpriteCache::Sprite* sprite; // where the look goes as a sprite, or drawn with cairo
         int x0, y0, x1, y1;                 // the pixels it may touch
     };

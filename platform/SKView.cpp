@@ -155,13 +155,18 @@ CGPoint SKView::convertPointToScene(CGPoint p) const
     return p;
 }
 
-CGPoint SKView::convertPointFromScene(CGPoint p) const
+SKView::SceneMap SKView::sceneMap() const
 {
     // Every scale mode maps linearly: two points give the whole map.
     CGPoint origin = convertPointToScene({0, 0}), unit = convertPointToScene({1, 1});
-    double kx = unit.x - origin.x, ky = unit.y - origin.y;
-    if (kx <= 0 || ky <= 0) return p;
-    return {(p.x - origin.x) / kx, (p.y - origin.y) / ky};
+    return {origin, unit.x - origin.x, unit.y - origin.y};
+}
+
+CGPoint SKView::convertPointFromScene(CGPoint p) const
+{
+    SceneMap map = sceneMap();
+    if (map.kx <= 0 || map.ky <= 0) return p;
+    return {(p.x - map.origin.x) / map.kx, (p.y - map.origin.y) / map.ky};
 }
 
 const std::vector<SKRenderer::PixelRect>* SKView::render(cairo_t* cr, double pixelScale,
@@ -171,7 +176,8 @@ const std::vector<SKRenderer::PixelRect>* SKView::render(cairo_t* cr, double pix
     cairo_identity_matrix(cr);
     cairo_scale(cr, pixelScale, pixelScale);
     // Black around a scene that does not cover the view; a covering scene paints every pixel.
-    CGPoint origin = convertPointToScene({0, 0}), corner = convertPointToScene({size_.width, size_.height});
+    SceneMap map = sceneMap();
+    CGPoint origin = map.origin, corner = convertPointToScene({size_.width, size_.height});
     bool covered = scene_ && origin.x >= 0 && origin.y >= 0 && corner.x <= scene_->size().width &&
                    corner.y <= scene_->size().height && scene_->backgroundColor().alpha >= 1;
     if (!covered) {
@@ -189,10 +195,8 @@ const std::vector<SKRenderer::PixelRect>* SKView::render(cairo_t* cr, double pix
         cairo_rectangle(cr, 0, 0, size_.width, size_.height);
         cairo_clip(cr);
         // The scene's points onto the view's, by the inverse of convertPointToScene.
-        CGPoint unit = convertPointToScene({1, 1});
-        double kx = unit.x - origin.x, ky = unit.y - origin.y;
-        if (kx > 0 && ky > 0) {
-            cairo_scale(cr, 1 / kx, 1 / ky);
+        if (map.kx > 0 && map.ky > 0) {
+            cairo_scale(cr, 1 / map.kx, 1 / map.ky);
             cairo_translate(cr, -origin.x, -origin.y);
             renderer_.drawScene(*scene_, cr, inParts);
         }

@@ -67,6 +67,12 @@ public:
 
 private:
     struct Fade;
+    // Where the view's origin lies in the scene, and scene points per view point along x and y.
+    struct SceneMap {
+        CGPoint origin;
+        double kx, ky;
+    };
+    [[nodiscard]] SceneMap sceneMap() const;
 
     void show(std::shared_ptr<SKScene> scene);
     void startFade(std::shared_ptr<SKScene> scene, const SKTransition& transition);
