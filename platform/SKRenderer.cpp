@@ -16,19 +16,6 @@ constexpr int tileSize = 8;
 std::uint8_t toByte(double v) { return std::uint8_t(std::clamp(v, 0.0, 1.0) * 255 + 0.5); }
 } // namespace
 
-SKRenderer::SKRenderer()
-{
-    opacity_ = pixman_image_create_bits(PIXMAN_a8, 1, 1, &opacityBits_, 4);
-    pixman_image_set_repeat(opacity_, PIXMAN_REPEAT_NORMAL);
-}
-
-SKRenderer::~SKRenderer()
-{
-    if (target_) pixman_image_unref(target_);
-    if (addTarget_) pixman_image_unref(addTarget_);
-    pixman_image_unref(opacity_);
-}
-
 void SKRenderer::collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth)
 {
     for (const auto& child : node.children()) {
@@ -48,27 +35,16 @@ void SKRenderer::collect(const SKNode& node, const cairo_matrix_t& parent, doubl
 
 bool SKRenderer::bindTarget(cairo_t* cr)
 {
+    target_ = {}, targetWidth_ = targetHeight_ = 0;
     cairo_surface_t* surface = cairo_get_target(cr);
     if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return false;
     cairo_format_t format = cairo_image_surface_get_format(surface);
     if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return false;
     unsigned char* data = cairo_image_surface_get_data(surface);
+    if (!data) return false;
     int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
-    int stride = cairo_image_surface_get_stride(surface);
-    pixman_format_code_t code = format == CAIRO_FORMAT_ARGB32 ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
-    // The same pixels as last frame keep the same wrapper: no allocation in a steady frame.
-    if (!target_ || data != targetData_ || pixman_image_get_width(target_) != width ||
-        pixman_image_get_height(target_) != height || pixman_image_get_stride(target_) != stride ||
-        pixman_image_get_format(target_) != code) {
-        if (target_) pixman_image_unref(target_);
-        if (addTarget_) pixman_image_unref(addTarget_);
-        target_ = pixman_image_create_bits(code, width, height, reinterpret_cast<uint32_t*>(data), stride);
-        addTarget_ = code == PIXMAN_x8r8g8b8
-                         ? pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, reinterpret_cast<uint32_t*>(data), stride)
-                         : nullptr;
-        targetData_ = data;
-        if (!target_) return false;
-    }
+    target_ = {reinterpret_cast<std::uint32_t*>(data), cairo_image_surface_get_stride(surface) / 4};
+    targetWidth_ = width, targetHeight_ = height;
     // Sprites stay inside cairo's clip, as drawing does.
     double x0, y0, x1, y1;
     cairo_save(cr);
@@ -79,12 +55,6 @@ bool SKRenderer::bindTarget(cairo_t* cr)
     clipY0_ = std::max(0, int(std::ceil(y0)));
     clipX1_ = std::min(width, int(std::floor(x1)));
     clipY1_ = std::min(height, int(std::floor(y1)));
-    pixman_region32_t clip;
-    pixman_region32_init_rect(&clip, clipX0_, clipY0_, unsigned(std::max(0, clipX1_ - clipX0_)),
-                              unsigned(std::max(0, clipY1_ - clipY0_)));
-    pixman_image_set_clip_region32(target_, &clip);
-    if (addTarget_) pixman_image_set_clip_region32(addTarget_, &clip);
-    pixman_region32_fini(&clip);
     return true;
 }
 
@@ -105,23 +75,22 @@ const SpriteCache::Sprite* SKRenderer::place(const std::shared_ptr<const SKLook>
 
 void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, double alpha, bool additive)
 {
-    if (x >= clipX1_ || y >= clipY1_ || x + sprite.width <= clipX0_ || y + sprite.height <= clipY0_) return;
     std::uint8_t opacity = toByte(alpha);
     if (opacity == 0) return;
-    reinterpret_cast<std::uint8_t*>(&opacityBits_)[0] = opacity;
-    pixman_op_t op = additive ? PIXMAN_OP_ADD : PIXMAN_OP_OVER;
-    pixman_image_t* mask = opacity == 255 ? nullptr : opacity_;
-    // Adding onto pixels whose fourth byte nobody reads: pixman adds into a8r8g8b8 quickly.
-    pixman_image_t* target = additive && !mask && addTarget_ ? addTarget_ : target_;
+    auto copy = [&](int x0, int y0, int x1, int y1) {
+        x0 = std::max(x0, clipX0_), y0 = std::max(y0, clipY0_), x1 = std::min(x1, clipX1_), y1 = std::min(y1, clipY1_);
+        if (x0 >= x1 || y0 >= y1) return false;
+        const std::uint32_t* from = sprite.pixels + std::ptrdiff_t(y0 - y) * sprite.stride + (x0 - x);
+        blend::Pixels to{target_.data + std::ptrdiff_t(y0) * target_.stride + x0, target_.stride};
+        (additive ? blend::add : blend::over)(from, sprite.stride, to, x1 - x0, y1 - y0, opacity);
+        return false;
+    };
     if (!tracking_) {
-        pixman_image_composite32(op, sprite.image, mask, target, 0, 0, 0, 0, x, y, sprite.width, sprite.height);
+        copy(x, y, x + sprite.width, y + sprite.height);
         return;
     }
     // Only into the damage: the pixels outside it already show this frame.
-    forEachDamage(x, y, x + sprite.width, y + sprite.height, [&](int x0, int y0, int x1, int y1) {
-        pixman_image_composite32(op, sprite.image, mask, target, x0 - x, y0 - y, 0, 0, x0, y0, x1 - x0, y1 - y0);
-        return false;
-    });
+    forEachDamage(x, y, x + sprite.width, y + sprite.height, copy);
 }
 
 template <typename Visit>
@@ -150,7 +119,7 @@ void SKRenderer::blit(const Item& item) { composite(*item.sprite, item.x0, item.
 
 void SKRenderer::placeItems(bool sprites)
 {
-    int width = target_ ? pixman_image_get_width(target_) : 0, height = target_ ? pixman_image_get_height(target_) : 0;
+    int width = targetWidth_, height = targetHeight_;
     for (Item& item : ordered_) {
         item.sprite = nullptr;
         const std::shared_ptr<const SKLook>* look = sprites ? item.node->look() : nullptr;
@@ -239,9 +208,9 @@ void SKRenderer::markDamaged(int x0, int y0, int x1, int y1)
 
 bool SKRenderer::findDamage(const SKScene& scene)
 {
-    int width = pixman_image_get_width(target_), height = pixman_image_get_height(target_);
+    int width = targetWidth_, height = targetHeight_;
     int columns = (width + tileSize - 1) / tileSize, rows = (height + tileSize - 1) / tileSize;
-    const void* surface = pixman_image_get_data(target_);
+    const void* surface = target_.data;
     bool whole = surface != lastSurface_ || columns != tileColumns_ || rows != tileRows_ ||
                  scene.backgroundColor() != lastBackground_;
     tileColumns_ = columns, tileRows_ = rows, lastSurface_ = surface, lastBackground_ = scene.backgroundColor();
@@ -360,7 +329,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     if (!sprites || !surfaceKeepsLastFrame) {
         // Drawn whole over the surface that keeps frames, it must be drawn whole next time too;
         // a frame drawn elsewhere (a test's fresh surface) leaves that surface's record alone.
-        if (!sprites || pixman_image_get_data(target_) == lastSurface_) lastSurface_ = nullptr;
+        if (!sprites || target_.data == lastSurface_) lastSurface_ = nullptr;
         damage_.clear();
     } else if (!findDamage(scene)) {
         cairo_restore(cr);
@@ -379,8 +348,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
                               toByte(bg.blue);
         cairo_surface_flush(surface);
         for (const PixelRect& d : damage_)
-            pixman_fill(pixman_image_get_data(target_), pixman_image_get_stride(target_) / 4, 32, d.x, d.y, d.width,
-                        d.height, pixel);
+            pixman_fill(target_.data, target_.stride, 32, d.x, d.y, d.width, d.height, pixel);
         cairo_surface_mark_dirty(surface);
     } else {
         cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);

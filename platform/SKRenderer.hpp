@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Blend.hpp"
 #include "CGGeometry.hpp"
 #include "SKColor.hpp"
 #include "SpriteCache.hpp"
@@ -29,8 +30,7 @@ struct SKRenderContext {
 // once into a sprite and copied after; other nodes (particles) draw themselves with cairo.
 class SKRenderer {
 public:
-    SKRenderer();
-    ~SKRenderer();
+    SKRenderer() = default;
     SKRenderer(const SKRenderer&) = delete;
     SKRenderer& operator=(const SKRenderer&) = delete;
 
@@ -91,8 +91,8 @@ private:
     std::vector<Item> ordered_; // the same, in drawing order
     std::vector<std::pair<double, std::uint32_t>> depths_; // each depth seen, and how many items have it
     SpriteCache sprites_;
-    pixman_image_t* target_ = nullptr;
-    pixman_image_t* addTarget_ = nullptr; // the same pixels as a8r8g8b8, when target_ is x8r8g8b8
+    blend::Pixels target_{}; // the surface's own pixels
+    int targetWidth_ = 0, targetHeight_ = 0;
     int clipX0_ = 0, clipY0_ = 0, clipX1_ = 0, clipY1_ = 0; // where sprites may go, in surface pixels
 
     // Damage tracking: what each node showed last frame (in drawing order, and indexed by node),
@@ -114,7 +114,4 @@ private:
     SKColor lastBackground_;
     std::vector<PixelRect> damage_;
     bool tracking_ = false; // this frame draws only into damage_
-    unsigned char* targetData_ = nullptr;
-    std::uint32_t opacityBits_ = 0; // a 1 x 1 alpha mask, repeated: the node's opacity
-    pixman_image_t* opacity_ = nullptr;
 };

@@ -76,6 +76,8 @@ bool SpriteCache::draw(const SKLook& look, const Key& key, Sprite& sprite)
     }
 
     sprite.image = image;
+    sprite.pixels = pixman_image_get_data(image);
+    sprite.stride = pixman_image_get_stride(image) / 4;
     sprite.offsetX = int(left) + minX;
     sprite.offsetY = int(top) + minY;
     sprite.width = maxX - minX + 1;

@@ -16,6 +16,8 @@ class SpriteCache {
 public:
     struct Sprite {
         pixman_image_t* image;
+        const std::uint32_t* pixels; // premultiplied a8r8g8b8, the image's own
+        int stride;                  // in pixels
         int offsetX, offsetY; // of the sprite's top-left from the node's pixel
         int width, height;
         std::shared_ptr<const SKLook> look; // the look it was drawn from
