@@ -28,9 +28,17 @@ std::uint32_t addBytes(std::uint32_t x, std::uint32_t y)
     return rb | ag << 8;
 }
 
-template <bool Add> std::uint32_t blendPixel(std::uint32_t s, std::uint32_t d, std::uint32_t opacity)
+// Each byte of x times the same byte of tint / 255, rounded.
+std::uint32_t tinted(std::uint32_t x, std::uint32_t tint)
 {
-    if (opacity != 255) s = scale(s, opacity);
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) out |= scale(x >> shift & 0xff, tint >> shift & 0xff) << shift;
+    return out;
+}
+
+template <bool Add> std::uint32_t blendPixel(std::uint32_t s, std::uint32_t d, std::uint32_t tint)
+{
+    if (tint != untinted) s = tinted(s, tint);
     if (Add) return addBytes(s, d);
     return addBytes(s, scale(d, 255 - (s >> 24)));
 }
@@ -45,12 +53,12 @@ __m128i scale16(__m128i x, __m128i a)
 
 __m128i alphas16(__m128i x) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xff), 0xff); }
 
-template <bool Add> __m128i blend4(__m128i s, __m128i d, __m128i opacity16, bool scaled)
+template <bool Add> __m128i blend4(__m128i s, __m128i d, __m128i tint16, bool tinted)
 {
     const __m128i zero = _mm_setzero_si128();
-    if (scaled) {
-        __m128i lo = scale16(_mm_unpacklo_epi8(s, zero), opacity16);
-        __m128i hi = scale16(_mm_unpackhi_epi8(s, zero), opacity16);
+    if (tinted) {
+        __m128i lo = scale16(_mm_unpacklo_epi8(s, zero), tint16);
+        __m128i hi = scale16(_mm_unpackhi_epi8(s, zero), tint16);
         s = _mm_packus_epi16(lo, hi);
     }
     if (Add) return _mm_adds_epu8(s, d);
@@ -64,21 +72,23 @@ template <bool Add> __m128i blend4(__m128i s, __m128i d, __m128i opacity16, bool
 #endif
 
 template <bool Add>
-void run(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint8_t opacity)
+void run(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint)
 {
 #ifdef __SSE2__
-    const __m128i opacity16 = _mm_set1_epi16(opacity);
+    // The tint's bytes as 16-bit lanes, once for each of two pixels.
+    const __m128i tint16 = _mm_unpacklo_epi8(_mm_set1_epi32(int(tint)), _mm_setzero_si128());
+    const bool tinted = tint != untinted;
     const __m128i alphaBits = _mm_set1_epi32(int(0xff000000u));
     auto four = [&](const std::uint32_t* s, std::uint32_t* d) {
         __m128i sp = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
         // Clear pixels change nothing; opaque ones over anything are themselves.
         if (_mm_movemask_epi8(_mm_cmpeq_epi32(sp, _mm_setzero_si128())) == 0xffff) return;
         auto* dp = reinterpret_cast<__m128i*>(d);
-        if (!Add && opacity == 255 &&
+        if (!Add && !tinted &&
             _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sp, alphaBits), alphaBits)) == 0xffff)
             _mm_storeu_si128(dp, sp);
         else
-            _mm_storeu_si128(dp, blend4<Add>(sp, _mm_loadu_si128(dp), opacity16, opacity != 255));
+            _mm_storeu_si128(dp, blend4<Add>(sp, _mm_loadu_si128(dp), tint16, tinted));
     };
     for (int y = 0; y < height; ++y) {
         const std::uint32_t* s = src + std::ptrdiff_t(y) * srcStride;
@@ -89,12 +99,12 @@ void run(const std::uint32_t* src, int srcStride, Pixels dst, int width, int hei
         if (x + 2 <= width) {
             __m128i sp = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + x));
             auto* dp = reinterpret_cast<__m128i*>(d + x);
-            _mm_storel_epi64(dp, blend4<Add>(sp, _mm_loadl_epi64(dp), opacity16, opacity != 255));
+            _mm_storel_epi64(dp, blend4<Add>(sp, _mm_loadl_epi64(dp), tint16, tinted));
             x += 2;
         }
         if (x < width && s[x]) {
             __m128i sp = _mm_cvtsi32_si128(int(s[x]));
-            d[x] = std::uint32_t(_mm_cvtsi128_si32(blend4<Add>(sp, _mm_cvtsi32_si128(int(d[x])), opacity16, opacity != 255)));
+            d[x] = std::uint32_t(_mm_cvtsi128_si32(blend4<Add>(sp, _mm_cvtsi32_si128(int(d[x])), tint16, tinted)));
         }
     }
 #else
@@ -102,21 +112,21 @@ void run(const std::uint32_t* src, int srcStride, Pixels dst, int width, int hei
         const std::uint32_t* s = src + std::ptrdiff_t(y) * srcStride;
         std::uint32_t* d = dst.data + std::ptrdiff_t(y) * dst.stride;
         for (int x = 0; x < width; ++x)
-            if (s[x]) d[x] = blendPixel<Add>(s[x], d[x], opacity);
+            if (s[x]) d[x] = blendPixel<Add>(s[x], d[x], tint);
     }
 #endif
 }
 
 } // namespace
 
-void over(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint8_t opacity)
+void over(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint)
 {
-    if (opacity) run<false>(src, srcStride, dst, width, height, opacity);
+    if (tint) run<false>(src, srcStride, dst, width, height, tint);
 }
 
-void add(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint8_t opacity)
+void add(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint)
 {
-    if (opacity) run<true>(src, srcStride, dst, width, height, opacity);
+    if (tint) run<true>(src, srcStride, dst, width, height, tint);
 }
 
 } // namespace blend

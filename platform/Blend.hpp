@@ -2,9 +2,10 @@
 
 #include <cstdint>
 
-// Copies premultiplied a8r8g8b8 pixels onto a surface's pixels, at an opacity
-// (255: as they are). Sprites are small and many, so this is a plain loop with
-// nothing to set up per call; rounding is the same as pixman's, to the bit.
+// Copies premultiplied a8r8g8b8 pixels onto a surface's pixels, each byte first times the same
+// byte of a tint, over 255: a grey tint is an opacity, a premultiplied colour colours a white
+// sprite, and opaque white leaves the pixels as they are. Sprites are small and many, so this is
+// a plain loop with nothing to set up per call; rounding is the same as pixman's, to the bit.
 // Strides count pixels.
 namespace blend {
 
@@ -13,9 +14,14 @@ struct Pixels {
     int stride;
 };
 
+constexpr std::uint32_t untinted = 0xffffffffu;
+
+// The tint that is only an opacity.
+constexpr std::uint32_t opacity(std::uint8_t level) { return level * 0x01010101u; }
+
 // Source over destination.
-void over(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint8_t opacity);
+void over(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint);
 // Source added to destination, each byte saturating: light on light.
-void add(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint8_t opacity);
+void add(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint);
 
 } // namespace blend

@@ -215,17 +215,17 @@ SKColor SKEmitterNode::colorAt(double f) const
 
 namespace {
 
-// A round particle of one size and colour.
+// A round particle of one size, white: the renderer tints it to each particle's colour.
 class ParticleLook final : public SKLook {
 public:
-    ParticleLook(std::uint64_t hash, double radius, SKColor color) : SKLook(hash), radius_(radius), color_(color) {}
+    ParticleLook(std::uint64_t hash, double radius) : SKLook(hash), radius_(radius) {}
     bool equals(const SKLook& other) const override
     {
         auto* o = dynamic_cast<const ParticleLook*>(&other);
-        return o && o->radius_ == radius_ && o->color_ == color_;
+        return o && o->radius_ == radius_;
     }
     CGRect bounds() const override { return {{-radius_, -radius_}, {2 * radius_, 2 * radius_}}; }
-    void draw(cairo_t* cr) const override { disc(cr, {0, 0}, radius_, color_, 1); }
+    void draw(cairo_t* cr) const override { disc(cr, {0, 0}, radius_, SKColor::whiteColor(), 1); }
 
     static void disc(cairo_t* cr, CGPoint at, double radius, SKColor color, double alpha)
     {
@@ -237,26 +237,22 @@ public:
 
 private:
     double radius_;
-    SKColor color_;
 };
 
-// Sizes to a quarter of a point, colours to a 16th: steps the eye does not see in a burst.
-constexpr double radiusSteps = 4, colorSteps = 16;
+// Sizes to a quarter of a point: a step the eye does not see in a burst.
+constexpr double radiusSteps = 4;
 constexpr std::size_t maxParticleLooks = 1024;
 
 } // namespace
 
-std::shared_ptr<const SKLook>& SKEmitterNode::particleLook(double radius, SKColor color) const
+std::shared_ptr<const SKLook>& SKEmitterNode::particleLook(double radius) const
 {
-    auto r = std::uint64_t(std::lround(radius * radiusSteps));
-    auto c = [](double v) { return std::uint64_t(std::lround(std::clamp(v, 0.0, 1.0) * colorSteps)); };
-    std::uint64_t key = r << 24 | c(color.red) << 16 | c(color.green) << 8 | c(color.blue);
+    auto key = std::uint64_t(std::lround(radius * radiusSteps));
     auto it = looks_.find(key);
     if (it == looks_.end()) {
         if (looks_.size() >= maxParticleLooks) looks_.clear();
-        SKColor rounded{c(color.red) / colorSteps, c(color.green) / colorSteps, c(color.blue) / colorSteps, 1};
         std::uint64_t hash = LookHasher().add(std::string_view("particle")).add(key).value();
-        it = looks_.emplace(key, std::make_shared<ParticleLook>(hash, r / radiusSteps, rounded)).first;
+        it = looks_.emplace(key, std::make_shared<ParticleLook>(hash, double(key) / radiusSteps)).first;
     }
     return it->second;
 }
@@ -284,15 +280,10 @@ void SKEmitterNode::drawContent(SKRenderContext& context) const
         double a = c.alpha * p.alpha * context.alpha;
         if (a <= 0) continue;
         // As a sprite when the surface takes them, at the nearest pixel (a spark does not hold
-        // still long enough to show a quarter pixel); drawn with cairo otherwise. Added light
-        // at some opacity is the same as dimmer light: the opacity goes into the colour, and
-        // the sprite is added as it is, which is far quicker than through an opacity mask.
+        // still long enough to show a quarter pixel); drawn with cairo otherwise.
         c.alpha = 1;
-        SKColor spriteColor = settings_.additive ? SKColor{c.red * a, c.green * a, c.blue * a, 1} : c;
-        double spriteAlpha = settings_.additive ? 1 : a;
-        if (context.sprites &&
-            context.sprites->drawLook(context, particleLook(r, spriteColor), p.position, spriteAlpha, settings_.additive,
-                                      true))
+        if (context.sprites && context.sprites->drawLook(context, particleLook(r), p.position, {c.red, c.green, c.blue, a},
+                                                         settings_.additive, true))
             continue;
         ParticleLook::disc(cr, p.position, r, c, a);
     }

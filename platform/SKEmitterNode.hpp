@@ -73,9 +73,9 @@ private:
     void emitOne();
     [[nodiscard]] double spread(double value, double range);
     [[nodiscard]] SKColor colorAt(double lifeFraction) const;
-    // A particle's look, its size and colour rounded so that a few dozen looks serve a burst.
-    // Kept per size and colour; the renderer may swap in an equal look it already knows.
-    [[nodiscard]] std::shared_ptr<const SKLook>& particleLook(double radius, SKColor color) const;
+    // A particle's look: a white disc, its size rounded so that a few looks serve a burst, and
+    // tinted to the particle's colour as it is copied. The renderer may swap in an equal look.
+    [[nodiscard]] std::shared_ptr<const SKLook>& particleLook(double radius) const;
 
     Settings settings_;
     std::vector<Particle> particles_;

@@ -73,16 +73,15 @@ const SpriteCache::Sprite* SKRenderer::place(const std::shared_ptr<const SKLook>
     return sprite;
 }
 
-void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, double alpha, bool additive)
+void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std::uint32_t tint, bool additive)
 {
-    std::uint8_t opacity = toByte(alpha);
-    if (opacity == 0) return;
+    if (tint == 0) return;
     auto copy = [&](int x0, int y0, int x1, int y1) {
         x0 = std::max(x0, clipX0_), y0 = std::max(y0, clipY0_), x1 = std::min(x1, clipX1_), y1 = std::min(y1, clipY1_);
         if (x0 >= x1 || y0 >= y1) return false;
         const std::uint32_t* from = sprite.pixels + std::ptrdiff_t(y0 - y) * sprite.stride + (x0 - x);
         blend::Pixels to{target_.data + std::ptrdiff_t(y0) * target_.stride + x0, target_.stride};
-        (additive ? blend::add : blend::over)(from, sprite.stride, to, x1 - x0, y1 - y0, opacity);
+        (additive ? blend::add : blend::over)(from, sprite.stride, to, x1 - x0, y1 - y0, tint);
         return false;
     };
     if (!tracking_) {
@@ -115,7 +114,10 @@ bool SKRenderer::touchesDamage(const Item& item) const
     return forEachDamage(item.x0, item.y0, item.x1, item.y1, [](int, int, int, int) { return true; });
 }
 
-void SKRenderer::blit(const Item& item) { composite(*item.sprite, item.x0, item.y0, item.alpha, false); }
+void SKRenderer::blit(const Item& item)
+{
+    composite(*item.sprite, item.x0, item.y0, blend::opacity(toByte(item.alpha)), false);
+}
 
 void SKRenderer::placeItems(bool sprites)
 {
@@ -152,7 +154,7 @@ void SKRenderer::placeItems(bool sprites)
 }
 
 bool SKRenderer::drawLook(const SKRenderContext& context, std::shared_ptr<const SKLook>& look, CGPoint at,
-                          double alpha, bool additive, bool wholePixel)
+                          SKColor tint, bool additive, bool wholePixel)
 {
     if (!context.matrix) return false;
     cairo_matrix_t m = *context.matrix;
@@ -162,7 +164,11 @@ bool SKRenderer::drawLook(const SKRenderContext& context, std::shared_ptr<const 
     const SpriteCache::Sprite* sprite = place(look, m, x, y);
     if (!sprite) return false;
     if (sprite->look != look) look = sprite->look;
-    composite(*sprite, x, y, alpha, additive);
+    double a = std::clamp(tint.alpha, 0.0, 1.0);
+    composite(*sprite, x, y,
+              std::uint32_t(toByte(a)) << 24 | std::uint32_t(toByte(tint.red * a)) << 16 |
+                  std::uint32_t(toByte(tint.green * a)) << 8 | toByte(tint.blue * a),
+              additive);
     return true;
 }
 

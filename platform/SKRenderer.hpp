@@ -47,12 +47,13 @@ public:
 
     [[nodiscard]] const SpriteCache& sprites() const { return sprites_; }
 
-    // Copies a look's sprite with its origin at a point of the node whose context this is, at
-    // an opacity, over what is there or added to it; to the nearest whole pixel when asked,
-    // which needs one sprite where a quarter-pixel position needs up to sixteen. False when it
-    // cannot be a sprite: then the caller draws it with cairo. An equal look the renderer
-    // already knows takes the place of the caller's, so its sprites are found at once next time.
-    bool drawLook(const SKRenderContext& context, std::shared_ptr<const SKLook>& look, CGPoint at, double alpha,
+    // Copies a look's sprite with its origin at a point of the node whose context this is, times
+    // a tint (a white look takes the tint's colour; its alpha is the opacity), over what is
+    // there or added to it; to the nearest whole pixel when asked, which needs one sprite where
+    // a quarter-pixel position needs up to sixteen. False when it cannot be a sprite: then the
+    // caller draws it with cairo. An equal look the renderer already knows takes the place of
+    // the caller's, so its sprites are found at once next time.
+    bool drawLook(const SKRenderContext& context, std::shared_ptr<const SKLook>& look, CGPoint at, SKColor tint,
                   bool additive, bool wholePixel = false);
 
 private:
@@ -85,7 +86,7 @@ private:
     bool bindTarget(cairo_t* cr);
     void blit(const Item& item);
     const SpriteCache::Sprite* place(const std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m, int& x, int& y);
-    void composite(const SpriteCache::Sprite& sprite, int x, int y, double alpha, bool additive);
+    void composite(const SpriteCache::Sprite& sprite, int x, int y, std::uint32_t tint, bool additive);
 
     std::vector<Item> items_;   // in tree order; kept between frames
     std::vector<Item> ordered_; // the same, in drawing order

@@ -1,5 +1,5 @@
-// The sprite blender against pixman, bit for bit: both operators, every opacity class, widths
-// that end on each of the vector loop's tails, and nothing written outside the rectangle.
+// The sprite blender against pixman, bit for bit: both operators, opacities and coloured tints,
+// widths that end on each of the vector loop's tails, and nothing written outside the rectangle.
 #include "Blend.hpp"
 
 #include <gtest/gtest.h>
@@ -35,32 +35,36 @@ TEST_P(Blend, MatchesPixmanToTheBitAndStaysInsideItsRectangle)
     auto [op, format] = GetParam();
     std::mt19937 rng(7);
     constexpr int stride = 16, rows = 6;
-    for (int opacity : {255, 254, 128, 1, 0})
+    // Untinted, opacities, and premultiplied colours (a spark's orange at half strength).
+    for (std::uint32_t tint : {blend::untinted, blend::opacity(254), blend::opacity(128), blend::opacity(1), 0u,
+                               0x80804000u, 0xff00ff80u})
         for (int width = 1; width <= 11; ++width)
             for (int height : {1, 3}) {
                 std::vector<std::uint32_t> src = sprite(rng, width * height + 3), dst(stride * rows);
                 for (auto& p : dst) p = rng();
                 std::vector<std::uint32_t> expected = dst;
 
-                // pixman: the sprite at (2, 1), the opacity as a repeated 1 x 1 mask.
+                // pixman: the sprite times the tint, byte by byte (a solid mask with a component
+                // for each byte), then composited at (2, 1).
                 pixman_image_t* s = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, src.data() + 3, width * 4);
+                std::vector<std::uint32_t> tinted(std::size_t(width * height));
+                pixman_image_t* t = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, tinted.data(), width * 4);
+                pixman_color_t colour{std::uint16_t((tint >> 16 & 0xff) * 257), std::uint16_t((tint >> 8 & 0xff) * 257),
+                                      std::uint16_t((tint & 0xff) * 257), std::uint16_t((tint >> 24) * 257)};
+                pixman_image_t* mask = pixman_image_create_solid_fill(&colour);
+                pixman_image_set_component_alpha(mask, true);
+                pixman_image_composite32(PIXMAN_OP_SRC, s, mask, t, 0, 0, 0, 0, 0, 0, width, height);
                 pixman_image_t* d = pixman_image_create_bits(format, stride, rows, expected.data(), stride * 4);
-                std::uint32_t maskBits = std::uint32_t(opacity);
-                pixman_image_t* mask = pixman_image_create_bits(PIXMAN_a8, 1, 1, &maskBits, 4);
-                pixman_image_set_repeat(mask, PIXMAN_REPEAT_NORMAL);
-                pixman_image_composite32(op, s, opacity == 255 ? nullptr : mask, d, 0, 0, 0, 0, 2, 1, width, height);
-                pixman_image_unref(mask);
-                pixman_image_unref(d);
-                pixman_image_unref(s);
+                pixman_image_composite32(op, t, nullptr, d, 0, 0, 0, 0, 2, 1, width, height);
+                for (pixman_image_t* image : {s, t, mask, d}) pixman_image_unref(image);
 
                 blend::Pixels to{dst.data() + stride + 2, stride};
-                (op == PIXMAN_OP_ADD ? blend::add : blend::over)(src.data() + 3, width, to, width, height,
-                                                                 std::uint8_t(opacity));
+                (op == PIXMAN_OP_ADD ? blend::add : blend::over)(src.data() + 3, width, to, width, height, tint);
                 // A surface without alpha leaves its fourth byte to whoever writes it.
                 std::uint32_t read = format == PIXMAN_x8r8g8b8 ? 0x00ffffffu : 0xffffffffu;
                 for (std::size_t i = 0; i < dst.size(); ++i)
                     ASSERT_EQ(dst[i] & read, expected[i] & read)
-                        << "pixel " << i % stride << "," << i / stride << " opacity " << opacity << " width " << width
+                        << "pixel " << i % stride << "," << i / stride << " tint " << std::hex << tint << std::dec << " width " << width
                         << " height " << height;
             }
 }
