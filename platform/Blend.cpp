@@ -1,5 +1,7 @@
 #include "Blend.hpp"
 
+#include <algorithm>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -127,6 +129,11 @@ void over(const std::uint32_t* src, int srcStride, Pixels dst, int width, int he
 void add(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint)
 {
     if (tint) run<true>(src, srcStride, dst, width, height, tint);
+}
+
+void fill(Pixels dst, int width, int height, std::uint32_t pixel)
+{
+    for (int y = 0; y < height; ++y) std::fill_n(dst.data + std::ptrdiff_t(y) * dst.stride, width, pixel);
 }
 
 } // namespace blend

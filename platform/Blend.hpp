@@ -23,5 +23,7 @@ constexpr std::uint32_t opacity(std::uint8_t level) { return level * 0x01010101u
 void over(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint);
 // Source added to destination, each byte saturating: light on light.
 void add(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint);
+// Every pixel of the rectangle set to one value.
+void fill(Pixels dst, int width, int height, std::uint32_t pixel);
 
 } // namespace blend

@@ -354,7 +354,8 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
                               toByte(bg.blue);
         cairo_surface_flush(surface);
         for (const PixelRect& d : damage_)
-            pixman_fill(target_.data, target_.stride, 32, d.x, d.y, d.width, d.height, pixel);
+            blend::fill({target_.data + std::ptrdiff_t(d.y) * target_.stride + d.x, target_.stride}, d.width, d.height,
+                        pixel);
         cairo_surface_mark_dirty(surface);
     } else {
         cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
