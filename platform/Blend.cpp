@@ -47,15 +47,15 @@ template <bool Add> std::uint32_t blendPixel(std::uint32_t s, std::uint32_t d, s
 
 #else
 // Four pixels at once, as 16-bit lanes.
-__m128i scale16(__m128i x, __m128i a)
+[[gnu::always_inline]] inline __m128i scale16(__m128i x, __m128i a)
 {
     __m128i t = _mm_add_epi16(_mm_mullo_epi16(x, a), _mm_set1_epi16(0x80));
     return _mm_mulhi_epu16(t, _mm_set1_epi16(0x0101));
 }
 
-__m128i alphas16(__m128i x) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xff), 0xff); }
+[[gnu::always_inline]] inline __m128i alphas16(__m128i x) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xff), 0xff); }
 
-template <bool Add> __m128i blend4(__m128i s, __m128i d, __m128i tint16, bool tinted)
+template <bool Add> [[gnu::always_inline]] inline __m128i blend4(__m128i s, __m128i d, __m128i tint16, bool tinted)
 {
     const __m128i zero = _mm_setzero_si128();
     if (tinted) {
