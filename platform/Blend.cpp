@@ -53,7 +53,11 @@ template <bool Add> std::uint32_t blendPixel(std::uint32_t s, std::uint32_t d, s
     return _mm_mulhi_epu16(t, _mm_set1_epi16(0x0101));
 }
 
-[[gnu::always_inline]] inline __m128i alphas16(__m128i x) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xff), 0xff); }
+// Each pixel's alpha in all four of its lanes.
+[[gnu::always_inline]] inline __m128i alphas16(__m128i x)
+{
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xff), 0xff);
+}
 
 template <bool Add> [[gnu::always_inline]] inline __m128i blend4(__m128i s, __m128i d, __m128i tint16, bool tinted)
 {

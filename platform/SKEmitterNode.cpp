@@ -282,8 +282,9 @@ void SKEmitterNode::drawContent(SKRenderContext& context) const
         // As a sprite when the surface takes them, at the nearest pixel (a spark does not hold
         // still long enough to show a quarter pixel); drawn with cairo otherwise.
         c.alpha = 1;
-        if (context.sprites && context.sprites->drawLook(context, particleLook(r), p.position, {c.red, c.green, c.blue, a},
-                                                         settings_.additive, true))
+        SKColor tint{c.red, c.green, c.blue, a};
+        if (context.sprites &&
+            context.sprites->drawLook(context, particleLook(r), p.position, tint, settings_.additive, true))
             continue;
         ParticleLook::disc(cr, p.position, r, c, a);
     }

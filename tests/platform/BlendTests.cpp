@@ -64,8 +64,8 @@ TEST_P(Blend, MatchesPixmanToTheBitAndStaysInsideItsRectangle)
                 std::uint32_t read = format == PIXMAN_x8r8g8b8 ? 0x00ffffffu : 0xffffffffu;
                 for (std::size_t i = 0; i < dst.size(); ++i)
                     ASSERT_EQ(dst[i] & read, expected[i] & read)
-                        << "pixel " << i % stride << "," << i / stride << " tint " << std::hex << tint << std::dec << " width " << width
-                        << " height " << height;
+                        << "pixel " << i % stride << "," << i / stride << " tint " << std::hex << tint << std::dec
+                        << " width " << width << " height " << height;
             }
 }
 
