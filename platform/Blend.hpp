@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Copies premultiplied a8r8g8b8 pixels onto a surface's pixels, each byte first times the same
@@ -12,6 +13,9 @@ namespace blend {
 struct Pixels {
     std::uint32_t* data;
     int stride;
+
+    // The same pixels from (x, y) on.
+    [[nodiscard]] Pixels at(int x, int y) const { return {data + std::ptrdiff_t(y) * stride + x, stride}; }
 };
 
 constexpr std::uint32_t untinted = 0xffffffffu;

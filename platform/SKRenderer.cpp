@@ -80,8 +80,7 @@ void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std:
         x0 = std::max(x0, clipX0_), y0 = std::max(y0, clipY0_), x1 = std::min(x1, clipX1_), y1 = std::min(y1, clipY1_);
         if (x0 >= x1 || y0 >= y1) return false;
         const std::uint32_t* from = sprite.pixels + std::ptrdiff_t(y0 - y) * sprite.stride + (x0 - x);
-        blend::Pixels to{target_.data + std::ptrdiff_t(y0) * target_.stride + x0, target_.stride};
-        (additive ? blend::add : blend::over)(from, sprite.stride, to, x1 - x0, y1 - y0, tint);
+        (additive ? blend::add : blend::over)(from, sprite.stride, target_.at(x0, y0), x1 - x0, y1 - y0, tint);
         return false;
     };
     if (!tracking_) {
@@ -354,8 +353,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
                               toByte(bg.blue);
         cairo_surface_flush(surface);
         for (const PixelRect& d : damage_)
-            blend::fill({target_.data + std::ptrdiff_t(d.y) * target_.stride + d.x, target_.stride}, d.width, d.height,
-                        pixel);
+            blend::fill(target_.at(d.x, d.y), d.width, d.height, pixel);
         cairo_surface_mark_dirty(surface);
     } else {
         cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
