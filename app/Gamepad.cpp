@@ -1,13 +1,12 @@
 #include "Gamepad.hpp"
 
+#include "SKEvent.hpp"
 #include "SKScene.hpp"
 #include "SKView.hpp"
 
 #include <algorithm>
 
 namespace {
-
-enum KeyCode : std::uint16_t { keySpace = 49, keyEscape = 53, keyLeft = 123, keyRight = 124 };
 
 // The stick counts as pushed past the first and as let go inside the second, so a stick
 // resting near the edge does not flicker between the two.
@@ -24,8 +23,8 @@ bool isShown(const SKNode& node)
 
 } // namespace
 
-Gamepad::Gamepad(std::vector<std::string> panelButtons, KeyRepeat repeat)
-    : panelButtons_(std::move(panelButtons)), repeat_(repeat)
+Gamepad::Gamepad(std::span<const std::string_view> panelButtons, KeyRepeat repeat)
+    : panelButtons_(panelButtons.begin(), panelButtons.end()), repeat_(repeat)
 {
 }
 
@@ -85,8 +84,8 @@ void Gamepad::button(Pad& pad, SDL_GameControllerButton button, bool down, SKVie
         steer(view);
         break;
     case SDL_CONTROLLER_BUTTON_START:
-        if (down) view.keyDown(keyEscape);
-        else view.keyUp(keyEscape);
+        if (down) view.keyDown(SKKey::escape);
+        else view.keyUp(SKKey::escape);
         break;
     case SDL_CONTROLLER_BUTTON_A:
         if (down) {
@@ -96,7 +95,7 @@ void Gamepad::button(Pad& pad, SDL_GameControllerButton button, bool down, SKVie
             pad.fire = true;
             firing_ = true;
             nextRepeat_ = now + repeat_.delay;
-            view.keyDown(keySpace);
+            view.keyDown(SKKey::space);
         } else if (pad.fire) {
             pad.fire = false;
             stopFiringIfNoneHolds(view);
@@ -122,10 +121,10 @@ void Gamepad::steer(SKView& view)
         right = right || pad.dpadRight || pad.stick > 0;
     }
     // Let go before pressing, as fingers do when the stick swings across.
-    if (left_ && !left) view.keyUp(keyLeft);
-    if (right_ && !right) view.keyUp(keyRight);
-    if (!left_ && left) view.keyDown(keyLeft);
-    if (!right_ && right) view.keyDown(keyRight);
+    if (left_ && !left) view.keyUp(SKKey::left);
+    if (right_ && !right) view.keyUp(SKKey::right);
+    if (!left_ && left) view.keyDown(SKKey::left);
+    if (!right_ && right) view.keyDown(SKKey::right);
     left_ = left;
     right_ = right;
 }
@@ -134,7 +133,7 @@ void Gamepad::stopFiringIfNoneHolds(SKView& view)
 {
     if (!firing_ || std::any_of(pads_.begin(), pads_.end(), [](const auto& p) { return p.second.fire; })) return;
     firing_ = false;
-    view.keyUp(keySpace);
+    view.keyUp(SKKey::space);
 }
 
 void Gamepad::repeatHeldKeys(SKView& view, double now)
@@ -143,7 +142,7 @@ void Gamepad::repeatHeldKeys(SKView& view, double now)
     // After a stall, carry on from now rather than firing the missed repeats at once.
     if (now - nextRepeat_ > repeat_.interval) nextRepeat_ = now;
     while (now >= nextRepeat_) {
-        view.keyDown(keySpace);
+        view.keyDown(SKKey::space);
         nextRepeat_ += repeat_.interval;
     }
 }
@@ -165,10 +164,8 @@ bool Gamepad::clickShownPanelButton(SKView& view) const
             button = node.shared_from_this();
             stop = true;
         });
-        if (!button || !button->parent()) continue;
-        CGRect frame = button->calculateAccumulatedFrame();
-        CGPoint centre{frame.midX(), frame.midY()};
-        view.mouseDown(view.convertPointFromScene(button->parent()->convertPointToScene(centre)));
+        if (!button) continue;
+        view.mouseDownOn(*button);
         return true;
     }
     return false;

@@ -4,7 +4,9 @@
 #include <SDL_gamecontroller.h>
 
 #include <map>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class SKView;
@@ -21,7 +23,7 @@ public:
     };
 
     // panelButtons: the names of the nodes the south button clicks when one is shown.
-    Gamepad(std::vector<std::string> panelButtons, KeyRepeat repeat);
+    Gamepad(std::span<const std::string_view> panelButtons, KeyRepeat repeat);
     ~Gamepad();
     Gamepad(const Gamepad&) = delete;
     Gamepad& operator=(const Gamepad&) = delete;

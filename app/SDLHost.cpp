@@ -1,5 +1,6 @@
 #include "SDLHost.hpp"
 
+#include "Diagnostics.hpp"
 #include "KeyMap.hpp"
 #include "SKView.hpp"
 
@@ -11,7 +12,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 
 namespace {
 
@@ -42,20 +42,21 @@ SDL_HitTestResult SDLCALL dragStrip(SDL_Window* window, const SDL_Point* point, 
 
 } // namespace
 
-std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, std::vector<std::string> panelButtons)
+std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size,
+                                      std::span<const std::string_view> panelButtons)
 {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     // The window's pixels go to the display as they are (shared memory on X11); SDL would
     // otherwise copy them through an OpenGL texture, which without a GPU is costly software GL.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::cerr << "tarvenko: cannot start the display (" << SDL_GetError() << ")\n";
+        Diagnostics::tell(std::string("cannot start the display (") + SDL_GetError() + ")");
         return nullptr;
     }
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     const char* driver = SDL_GetCurrentVideoDriver();
     if (isHeadless(driver) && !(asked && std::strcmp(asked, driver) == 0)) {
-        std::cerr << "tarvenko: no display to open the window on (is DISPLAY or WAYLAND_DISPLAY set?)\n";
+        Diagnostics::tell("no display to open the window on (is DISPLAY or WAYLAND_DISPLAY set?)");
         SDL_Quit();
         return nullptr;
     }
@@ -66,7 +67,7 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, std::vect
     host->window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, int(size.width * scale),
                                      int(size.height * scale), SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!host->window_ || !host->canvas()) {
-        std::cerr << "tarvenko: cannot open the window (" << SDL_GetError() << ")\n";
+        Diagnostics::tell(std::string("cannot open the window (") + SDL_GetError() + ")");
         return nullptr;
     }
     // No title bar: the top strip of the window moves it; clicks elsewhere reach the game.
@@ -75,9 +76,9 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, std::vect
     SDL_StopTextInput();
     // Controllers already plugged in arrive as plug-in events on the first poll.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0)
-        host->gamepad_ = std::make_unique<Gamepad>(std::move(panelButtons), host->keyRepeat());
+        host->gamepad_ = std::make_unique<Gamepad>(panelButtons, host->keyRepeat());
     else
-        std::cerr << "tarvenko: no gamepads (" << SDL_GetError() << ")\n";
+        Diagnostics::tell(std::string("no gamepads (") + SDL_GetError() + ")");
     return host;
 }
 

@@ -7,7 +7,8 @@
 #include <cairo.h>
 
 #include <memory>
-#include <string>
+#include <span>
+#include <string_view>
 #include <vector>
 
 struct SDL_Surface;
@@ -23,7 +24,7 @@ public:
     // Nothing, after one line on stderr, when there is no display to open a window on.
     // panelButtons: the nodes a gamepad's south button clicks when one is shown.
     [[nodiscard]] static std::unique_ptr<SDLHost> open(const char* title, CGSize size,
-                                                       std::vector<std::string> panelButtons);
+                                                       std::span<const std::string_view> panelButtons);
     ~SDLHost();
     SDLHost(const SDLHost&) = delete;
     SDLHost& operator=(const SDLHost&) = delete;

@@ -4,16 +4,12 @@
 #include "SKScene.hpp"
 
 #include <memory>
-#include <string>
-#include <vector>
 
 // What the window shows: its fixed size and frame rate, and the first scene.
 class TarvenkoApp {
 public:
     static constexpr CGSize windowSize{800, 600};
     static constexpr int preferredFramesPerSecond = 60;
-    // The buttons of the warning and game-over panels, which a gamepad presses too.
-    static inline const std::vector<std::string> panelButtons{"continueButton", "restartButton"};
 
     explicit TarvenkoApp(const SKBundle& bundle = SKBundle::main()) : bundle_(bundle) {}
 

@@ -1,5 +1,6 @@
 #include "Clock.hpp"
 #include "FramePacer.hpp"
+#include "Hud.hpp"
 #include "MixerSoundPlayer.hpp"
 #include "SDLHost.hpp"
 #include "SKView.hpp"
@@ -10,7 +11,7 @@ int main()
     // Init: the window, the sound, the view and the first scene.
     AppDelegate delegate;
     TarvenkoApp app;
-    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize, TarvenkoApp::panelButtons);
+    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize, panelButtonNames);
     if (!host) return 1;
     delegate.applicationDidFinishLaunching();
     MonotonicClock clock;

@@ -91,7 +91,7 @@ void ActionPass2000Nodes(benchmark::State& state)
         mover->runAction(SKAction::sequence({SKAction::moveToY(-1e9, 1e9), SKAction::removeFromParent()}));
         scene->addChild(mover);
     }
-    for (auto _ : state) scene->evaluateActions(1.0 / 60);
+    for (auto _ : state) scene->evaluateActions(1.0 / 60, {});
 }
 BENCHMARK(ActionPass2000Nodes)->Unit(benchmark::kMicrosecond);
 

@@ -5,6 +5,7 @@
 #include "MixerSoundPlayer.hpp"
 #include "SDLHost.hpp"
 #include "SKView.hpp"
+#include "Hud.hpp"
 #include "TarvenkoApp.hpp"
 
 #include <cstdio>
@@ -19,7 +20,7 @@ int main(int argc, char** argv)
     }
     long long start = std::atoll(argv[1]);
     TarvenkoApp app;
-    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize, TarvenkoApp::panelButtons);
+    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize, panelButtonNames);
     if (!host) return 1;
     MonotonicClock clock;
     MixerSoundPlayer sound;

@@ -1,26 +1,22 @@
-#include "GameScene.hpp"
+#include "Entities.hpp"
 #include "RandomInRange.hpp"
-
-#include <cmath>
 
 namespace {
 constexpr CGFloat sideMargin = 30;  // the spawn x stays this far inside either side
 constexpr CGFloat aboveTheTop = 25; // the whole hull starts out of sight
 constexpr CGFloat belowTheBottom = -40;
-constexpr double fallTime = 4.0;    // seconds, whatever the distance
+constexpr double fallTime = 4.0; // seconds, whatever the distance
 } // namespace
 
-void GameScene::spawnEnemy()
+std::shared_ptr<SKShapeNode> makeEnemy(CGSize field)
 {
     // The hull, pointing down: two prongs, wing tips, a flat top edge where the flame sits.
     auto hull = SKShapeNode::shapeNodeWithPath(CGPath::closedPolygon(
         {{-6, -20}, {-3, -10}, {3, -10}, {6, -20}, {10, -5}, {25, 10}, {12, 15}, {6, 20}, {-6, 20}, {-12, 15}, {-25, 10}, {-10, -5}}));
 
-    // A field too narrow for the margins gets its enemies down the middle. On a whole point
-    // across, as the stars: fewer sprites to draw for the positions within a pixel.
-    CGFloat width = size().width;
-    CGFloat x = width >= 2 * sideMargin ? std::round(randomInRange(sideMargin, width - sideMargin)) : width / 2;
-    hull->setPosition({x, size().height + aboveTheTop});
+    // A field too narrow for the margins gets its enemies down the middle.
+    CGFloat x = field.width >= 2 * sideMargin ? randomInRange(sideMargin, field.width - sideMargin) : field.width / 2;
+    hull->setPosition({x, field.height + aboveTheTop});
     hull->setZPosition(4);
     hull->setName("enemy");
     hull->setFillColor(SKColor::purpleColor());
@@ -51,6 +47,6 @@ void GameScene::spawnEnemy()
     body->setContactTestBitMask(PhysicsCategory::player | PhysicsCategory::laser);
     body->setCollisionBitMask(0);
 
-    addChild(hull);
     hull->runAction(SKAction::sequence({SKAction::moveToY(belowTheBottom, fallTime), SKAction::removeFromParent()}));
+    return hull;
 }

@@ -61,6 +61,11 @@ struct CGRect {
     friend bool operator==(const CGRect&, const CGRect&) = default;
 };
 
+// A rectangle of a surface's pixels, y down from the top-left corner.
+struct PixelRect {
+    int x, y, width, height;
+};
+
 inline std::ostream& operator<<(std::ostream& os, CGPoint p) { return os << '(' << p.x << ", " << p.y << ')'; }
 inline std::ostream& operator<<(std::ostream& os, CGSize s) { return os << s.width << " x " << s.height; }
 inline std::ostream& operator<<(std::ostream& os, CGVector v) { return os << '<' << v.dx << ", " << v.dy << '>'; }

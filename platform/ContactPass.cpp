@@ -61,17 +61,9 @@ std::uint32_t ContactPass::groupFor(std::uint32_t category, std::uint32_t test)
     return g;
 }
 
-void ContactPass::gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat yScale, double dt, CGVector gravity)
+void ContactPass::gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat yScale)
 {
     for (auto& child : node.children()) {
-        if (const auto& body = child->physicsBody(); body && body->isDynamic() && dt > 0) {
-            CGVector v = body->velocity();
-            if (body->affectedByGravity() && (gravity.dx != 0 || gravity.dy != 0)) {
-                v = {v.dx + gravity.dx * dt, v.dy + gravity.dy * dt};
-                body->setVelocity(v);
-            }
-            if (v.dx != 0 || v.dy != 0) child->setPosition({child->position().x + v.dx * dt, child->position().y + v.dy * dt});
-        }
         CGPoint p = child->position();
         CGPoint at{origin.x + p.x * xScale, origin.y + p.y * yScale};
         CGFloat sx = xScale * child->xScale(), sy = yScale * child->yScale();
@@ -85,7 +77,7 @@ void ContactPass::gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat y
                 proxies_.push_back(
                     {at.x - hw, at.x + hw, at.y - hh, at.y + hh, group, 0, 0, 0, 0, true, body->identifier(), child.get()});
         }
-        if (!child->children().empty()) gather(*child, at, sx, sy, dt, gravity);
+        if (!child->children().empty()) gather(*child, at, sx, sy);
     }
 }
 
@@ -191,13 +183,13 @@ void ContactPass::compareOversized()
     }
 }
 
-const std::vector<ContactPass::Pair>& ContactPass::run(SKNode& root, double dt, CGVector gravity)
+const std::vector<ContactPass::Pair>& ContactPass::find(SKNode& root)
 {
     proxies_.clear();
     touching_.clear();
     begun_.clear();
     pairs_.clear();
-    gather(root, {0, 0}, 1, 1, dt, gravity);
+    gather(root, {0, 0}, 1, 1);
     // Bodies of a group that meets no group are never compared.
     std::erase_if(proxies_, [this](const Proxy& p) { return groups_[p.group].partners.empty(); });
 

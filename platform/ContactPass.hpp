@@ -18,10 +18,8 @@ public:
         SKNode* nodeB;
     };
 
-    // Moves the dynamic bodies by their velocity (which gravity, in points per second squared,
-    // changes first), then finds the new pairs: older body (lower identifier) first, ordered by
-    // the bodies' identifiers.
-    const std::vector<Pair>& run(SKNode& root, double dt, CGVector gravity);
+    // The new pairs: older body (lower identifier) first, ordered by the bodies' identifiers.
+    const std::vector<Pair>& find(SKNode& root);
 
 private:
     struct Proxy {
@@ -59,7 +57,7 @@ private:
         std::uint32_t stamp_ = 0;
     };
 
-    void gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat yScale, double dt, CGVector gravity);
+    void gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat yScale);
     std::uint32_t groupFor(std::uint32_t category, std::uint32_t test);
     void binIntoGrid();
     void compareWithinCells();

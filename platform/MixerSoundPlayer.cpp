@@ -1,9 +1,9 @@
 #include "MixerSoundPlayer.hpp"
 
+#include "Diagnostics.hpp"
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <iostream>
 
 namespace {
 // A held fire key repeats about 30 times a second; 32 channels leave every zap room to finish.
@@ -16,11 +16,11 @@ constexpr int mixChunk = 1024;
 MixerSoundPlayer::MixerSoundPlayer(const SKBundle& bundle) : bundle_(bundle)
 {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::cerr << "tarvenko: no audio (" << SDL_GetError() << "); playing silently\n";
+        Diagnostics::tell(std::string("no audio (") + SDL_GetError() + "); playing silently");
         return;
     }
     if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, mixChunk) != 0) {
-        std::cerr << "tarvenko: no audio device (" << Mix_GetError() << "); playing silently\n";
+        Diagnostics::tell(std::string("no audio device (") + Mix_GetError() + "); playing silently");
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return;
     }
@@ -48,10 +48,9 @@ Mix_Chunk* MixerSoundPlayer::chunk(const std::string& fileName)
     Mix_Chunk* loaded = nullptr;
     if (auto path = bundle_.pathForResource(fileName)) {
         loaded = Mix_LoadWAV(path->c_str());
-        if (!loaded) std::cerr << "tarvenko: sound " << path->string() << ": " << Mix_GetError() << "; not played\n";
+        if (!loaded) Diagnostics::tell("sound " + path->string() + ": " + Mix_GetError() + "; not played");
     } else {
-        std::cerr << "tarvenko: sound " << fileName << " is missing from " << bundle_.directory().string()
-                  << "; not played\n";
+        Diagnostics::tell("sound " + fileName + " is missing from " + bundle_.directory().string() + "; not played");
     }
     chunks_.emplace(fileName, loaded);
     return loaded;

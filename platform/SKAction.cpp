@@ -1,8 +1,6 @@
 #include "SKAction.hpp"
 
 #include "SKNode.hpp"
-#include "SKScene.hpp"
-#include "SKView.hpp"
 #include "SoundPlayer.hpp"
 
 #include <limits>
@@ -18,7 +16,7 @@ class TimedRun : public SKActionRun {
 public:
     explicit TimedRun(double duration) : duration_(duration) {}
 
-    std::optional<double> step(SKNode& node, double dt) final
+    std::optional<double> step(SKNode& node, double dt, const SKActionContext&) final
     {
         if (!started_) {
             begin(node);
@@ -124,7 +122,7 @@ public:
     {
         struct Run final : SKActionRun {
             explicit Run(const Instant& a) : action(a) {}
-            std::optional<double> step(SKNode& node, double dt) override
+            std::optional<double> step(SKNode& node, double dt, const SKActionContext&) override
             {
                 action.perform(node);
                 return dt;
@@ -155,13 +153,6 @@ private:
     std::function<void()> block_;
 };
 
-SoundPlayer* soundPlayerOf(const SKNode& node)
-{
-    SKScene* scene = node.scene();
-    SKView* view = scene ? scene->view() : nullptr;
-    return view ? &view->soundPlayer() : nullptr;
-}
-
 class PlaySound final : public SKAction {
 public:
     PlaySound(std::string fileName, bool wait) : SKAction(0), fileName_(std::move(fileName)), wait_(wait) {}
@@ -170,15 +161,15 @@ public:
     {
         struct Run final : SKActionRun {
             explicit Run(const PlaySound& a) : action(a) {}
-            std::optional<double> step(SKNode& node, double dt) override
+            std::optional<double> step(SKNode& node, double dt, const SKActionContext& context) override
             {
                 if (!wait) {
-                    SoundPlayer* player = soundPlayerOf(node);
+                    SoundPlayer* player = context.soundPlayer;
                     if (player) player->play(action.fileName_);
                     if (!action.wait_ || !player) return dt;
                     wait = std::make_unique<Wait>(player->duration(action.fileName_))->makeRun();
                 }
-                return wait->step(node, dt);
+                return wait->step(node, dt, context);
             }
             void restart() override { wait.reset(); }
             const PlaySound& action;
@@ -214,11 +205,11 @@ public:
             {
                 for (const auto& action : s.actions_) steps.push_back(action->makeRun());
             }
-            std::optional<double> step(SKNode& node, double dt) override
+            std::optional<double> step(SKNode& node, double dt, const SKActionContext& context) override
             {
                 std::uint64_t generation = node.actionGeneration();
                 while (index < steps.size()) {
-                    std::optional<double> left = steps[index]->step(node, dt);
+                    std::optional<double> left = steps[index]->step(node, dt, context);
                     // A step that removed the node ended the rest of the sequence with it.
                     if (!left || node.actionGeneration() != generation) return std::nullopt;
                     dt = *left;
@@ -253,13 +244,13 @@ public:
     {
         struct Run final : SKActionRun {
             explicit Run(const RepeatForever& r) : repeat(r) {}
-            std::optional<double> step(SKNode& node, double dt) override
+            std::optional<double> step(SKNode& node, double dt, const SKActionContext& context) override
             {
                 if (!repeat.action_) return std::nullopt;
                 std::uint64_t generation = node.actionGeneration();
                 if (!current) current = repeat.action_->makeRun();
                 for (;;) {
-                    std::optional<double> left = current->step(node, dt);
+                    std::optional<double> left = current->step(node, dt, context);
                     if (!left || node.actionGeneration() != generation) return std::nullopt;
                     // The next cycle reuses this run: an endless repeat allocates nothing.
                     current->restart();

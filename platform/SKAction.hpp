@@ -10,6 +10,12 @@
 #include <vector>
 
 class SKNode;
+class SoundPlayer;
+
+// What the frame that steps an action hands it.
+struct SKActionContext {
+    SoundPlayer* soundPlayer = nullptr; // the view's; none outside a view, and sounds stay silent
+};
 
 // One action running on one node. Built when the action starts; holds that run's progress.
 class SKActionRun {
@@ -17,7 +23,7 @@ public:
     virtual ~SKActionRun() = default;
     // Advances by dt seconds. Once finished, returns the part of dt it did not use, so the next
     // step of a sequence (or the next cycle of a repeat) starts with it; nothing while it runs on.
-    virtual std::optional<double> step(SKNode& node, double dt) = 0;
+    virtual std::optional<double> step(SKNode& node, double dt, const SKActionContext& context) = 0;
     // Back to the state it was made in, so a repeat runs it again without making a new one.
     virtual void restart() = 0;
 };

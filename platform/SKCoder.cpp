@@ -1,11 +1,11 @@
 #include "SKCoder.hpp"
 
+#include "Diagnostics.hpp"
 #include "ResourceFile.hpp"
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <iostream>
 
 namespace {
 
@@ -50,7 +50,7 @@ std::optional<SKCoder> SKCoder::sceneNamed(std::string_view name, const SKBundle
     auto path = bundle.pathForResource(std::string(name) + ".scene.json");
     if (!path) return std::nullopt;
     auto fail = [&](const std::string& reason) -> std::optional<SKCoder> {
-        std::cerr << "tarvenko: scene " << path->string() << ": " << reason << "; using the built-in scene\n";
+        Diagnostics::tell("scene " + path->string() + ": " + reason + "; using the built-in scene");
         return std::nullopt;
     };
     std::string error;

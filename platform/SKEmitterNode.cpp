@@ -1,5 +1,6 @@
 #include "SKEmitterNode.hpp"
 
+#include "Diagnostics.hpp"
 #include "ResourceFile.hpp"
 #include "SKRenderer.hpp"
 
@@ -7,9 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <numbers>
-#include <set>
 
 namespace {
 
@@ -122,10 +121,9 @@ std::shared_ptr<SKEmitterNode> SKEmitterNode::nodeWithFileNamed(std::string_view
     if (!path) return nullptr;
 
     // Loaded again on every call, a broken file would say so on every hit: once is enough.
-    static std::set<std::string> told;
     auto fail = [&](const std::string& reason) -> std::shared_ptr<SKEmitterNode> {
-        if (told.insert(path->string() + '\n' + reason).second)
-            std::cerr << "tarvenko: emitter " << path->string() << ": " << reason << "; not shown\n";
+        std::string line = "emitter " + path->string() + ": " + reason + "; not shown";
+        Diagnostics::tellOnce(line, line);
         return nullptr;
     };
     std::string error;
@@ -134,9 +132,10 @@ std::shared_ptr<SKEmitterNode> SKEmitterNode::nodeWithFileNamed(std::string_view
     std::vector<std::string> warnings;
     auto settings = parse(*text, error, &warnings);
     if (!settings) return fail(error);
-    for (const auto& warning : warnings)
-        if (told.insert(path->string() + '\n' + warning).second)
-            std::cerr << "tarvenko: emitter " << path->string() << ": " << warning << '\n';
+    for (const auto& warning : warnings) {
+        std::string line = "emitter " + path->string() + ": " + warning;
+        Diagnostics::tellOnce(line, line);
+    }
     return std::make_shared<SKEmitterNode>(std::move(*settings));
 }
 

@@ -57,7 +57,10 @@ public:
     [[nodiscard]] int emittedCount() const { return emitted_; }
     void setRandomSeed(std::uint32_t seed) { random_.seed(seed); }
 
+    // Runs the particles on by dt seconds, as each frame of the node's actions does.
     void advanceSimulation(double dt) override;
+
+protected:
     [[nodiscard]] bool simulates() const override { return true; }
     void drawContent(SKRenderContext& context) const override;
     // Where the particles are now (the emitter itself is never hit: it has no content).

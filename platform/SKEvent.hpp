@@ -6,6 +6,17 @@
 
 class SKNode;
 
+// The virtual key codes the game knows: positions on the keyboard, whatever the layout or the
+// modifiers held.
+struct SKKey {
+    static constexpr std::uint16_t a = 0;
+    static constexpr std::uint16_t d = 2;
+    static constexpr std::uint16_t space = 49;
+    static constexpr std::uint16_t escape = 53;
+    static constexpr std::uint16_t left = 123;
+    static constexpr std::uint16_t right = 124;
+};
+
 // A key or mouse event as the scene receives it.
 class SKEvent {
 public:

@@ -1,6 +1,6 @@
 #include "SKLabelNode.hpp"
 
-#include "SKRenderer.hpp"
+#include "SKRenderContext.hpp"
 #include "TextLayout.hpp"
 
 SKLabelNode::SKLabelNode(std::string fontName) : fontName_(std::move(fontName)) {}

@@ -38,6 +38,7 @@ public:
     void setNumberOfLines(int lines) { numberOfLines_ = lines, look_.reset(); }
     [[nodiscard]] int numberOfLines() const { return numberOfLines_; }
 
+protected:
     void drawContent(SKRenderContext& context) const override;
     [[nodiscard]] const std::shared_ptr<const SKLook>* look() const override;
     void shareLook(std::shared_ptr<const SKLook> equal) const override { look_ = std::move(equal); }

@@ -1,11 +1,10 @@
 #include "SKNode.hpp"
 
+#include "Diagnostics.hpp"
 #include "SKAction.hpp"
 #include "SKPhysicsBody.hpp"
-#include "SKScene.hpp"
 
 #include <algorithm>
-#include <iostream>
 
 SKNode::SKNode() = default;
 
@@ -20,7 +19,7 @@ void SKNode::addChild(std::shared_ptr<SKNode> child)
     if (!child) return;
     for (const SKNode* n = this; n; n = n->parent_) {
         if (n == child.get()) {
-            std::cerr << "tarvenko: a node cannot be added below itself; ignored\n";
+            Diagnostics::tellOnce("node below itself", "a node cannot be added below itself; ignored");
             return;
         }
     }
@@ -131,45 +130,41 @@ CGPoint SKNode::fromParent(CGPoint p) const
 
 CGRect SKNode::frame() const { return toParent(contentBounds()); }
 
-namespace {
-// Accumulated bounds in the node's own coordinates.
-CGRect accumulatedInSelf(const SKNode& node)
+CGRect SKNode::accumulatedBounds() const
 {
-    CGRect bounds = node.contentBounds();
-    for (auto& child : node.children())
-        if (!child->isHidden()) bounds = bounds.unionWith(child->toParent(accumulatedInSelf(*child)));
+    CGRect bounds = contentBounds();
+    for (auto& child : children_)
+        if (!child->isHidden()) bounds = bounds.unionWith(child->toParent(child->accumulatedBounds()));
     return bounds;
 }
 
-struct Hit {
+struct SKNode::Hit {
     std::shared_ptr<SKNode> node;
     CGFloat depth;
     std::size_t order;
 };
 
-// Returns the node's accumulated bounds in its own coordinates, collecting hits below it.
-CGRect collectHits(const SKNode& node, CGPoint point, CGFloat depth, std::vector<Hit>& hits, std::size_t& order)
+CGRect SKNode::collectHits(CGPoint point, CGFloat depth, std::vector<Hit>& hits, std::size_t& order) const
 {
-    CGRect bounds = node.contentBounds();
-    for (auto& child : node.children()) {
+    CGRect bounds = contentBounds();
+    for (auto& child : children_) {
         if (child->isHidden()) continue;
         CGFloat childDepth = depth + child->zPosition();
         std::size_t childOrder = order++;
-        CGRect childBounds = child->toParent(collectHits(*child, child->fromParent(point), childDepth, hits, order));
+        CGRect childBounds = child->toParent(child->collectHits(child->fromParent(point), childDepth, hits, order));
         if (childBounds.contains(point)) hits.push_back({child, childDepth, childOrder});
         bounds = bounds.unionWith(childBounds);
     }
     return bounds;
 }
-} // namespace
 
-CGRect SKNode::calculateAccumulatedFrame() const { return toParent(accumulatedInSelf(*this)); }
+CGRect SKNode::calculateAccumulatedFrame() const { return toParent(accumulatedBounds()); }
 
 std::vector<std::shared_ptr<SKNode>> SKNode::nodesAtPoint(CGPoint point) const
 {
     std::vector<Hit> hits;
     std::size_t order = 0;
-    collectHits(*this, point, 0, hits, order);
+    collectHits(point, 0, hits, order);
     // Front-most first: deeper z first, then later in drawing order (a child over its parent).
     std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
         return a.depth != b.depth ? a.depth > b.depth : a.order > b.order;
@@ -207,7 +202,7 @@ void SKNode::removeAllActions()
 
 bool SKNode::hasActions() const { return actions_.size() > cancelledActions_; }
 
-void SKNode::stepActions(double dt)
+void SKNode::stepActions(double dt, const SKActionContext& context)
 {
     if (actions_.empty()) return;
     steppingActions_ = true;
@@ -216,7 +211,7 @@ void SKNode::stepActions(double dt)
     std::size_t count = actions_.size();
     for (std::size_t i = 0; i < count && cancelledActions_ == 0; ++i) {
         SKActionRun* run = actions_[i].run.get();
-        if (run->step(*this, dt) && cancelledActions_ == 0) actions_[i].run.reset();
+        if (run->step(*this, dt, context) && cancelledActions_ == 0) actions_[i].run.reset();
     }
     steppingActions_ = false;
     std::size_t cancelled = cancelledActions_;

@@ -13,6 +13,7 @@
 class SKLook;
 class SKPhysicsBody;
 class SKScene;
+struct SKActionContext;
 struct SKRenderContext;
 
 // A node of the scene graph. Nodes live in std::shared_ptr; a parent owns its children and a
@@ -88,8 +89,15 @@ public:
     void setPhysicsBody(std::shared_ptr<SKPhysicsBody> body);
     [[nodiscard]] const std::shared_ptr<SKPhysicsBody>& physicsBody() const { return physicsBody_; }
 
-    // Engine hooks, called by the scene's frame phases and the renderer.
-    void stepActions(double dt);
+protected:
+    // Engine hooks: the action pass and the renderer call them, the game never does.
+    friend class SKEvent;
+    friend class SKRenderer;
+    friend class SKScene;
+    friend class SKView;
+
+    // Steps this node's own actions; the frame hands down what they may need.
+    void stepActions(double dt, const SKActionContext& context);
     // Time-driven state besides actions (particles); runs when the node's actions do, for the
     // nodes that say they simulate.
     virtual void advanceSimulation(double /*dt*/) {}
@@ -99,7 +107,7 @@ public:
     // The node's look, frozen, when the renderer may draw it once and copy the pixels after;
     // nothing for a node that draws itself afresh every frame (or draws nothing).
     [[nodiscard]] virtual const std::shared_ptr<const SKLook>* look() const { return nullptr; }
-    // Takes an equal look in place of its own, so equal looks are one object. Renderer only.
+    // Takes an equal look in place of its own, so equal looks are one object.
     virtual void shareLook(std::shared_ptr<const SKLook> /*equal*/) const {}
     // The look's bounds in the node's own coordinates, before position and scale.
     [[nodiscard]] virtual CGRect contentBounds() const { return {}; }
@@ -110,10 +118,14 @@ public:
     // Maps a point in the parent's coordinates to this node's.
     [[nodiscard]] CGPoint fromParent(CGPoint point) const;
 
-protected:
     [[nodiscard]] virtual SKScene* asScene() { return nullptr; }
 
 private:
+    struct Hit;
+    // The bounds of this node's content and its visible descendants', in its own coordinates.
+    [[nodiscard]] CGRect accumulatedBounds() const;
+    // The same, collecting on the way the nodes below whose bounds hold the point.
+    CGRect collectHits(CGPoint point, CGFloat depth, std::vector<Hit>& hits, std::size_t& order) const;
     void cancelActionsBelow();
 
     std::vector<std::shared_ptr<SKNode>> children_;
@@ -137,4 +149,13 @@ private:
     std::size_t cancelledActions_ = 0; // runs before this index were cancelled during a step
 
     std::shared_ptr<SKPhysicsBody> physicsBody_;
+
+    // Where a renderer last placed this node's sprite: the origin on the surface, as given and
+    // as placed. The renderer's own memo; the node's values never change for it.
+    struct Placed {
+        const void* by = nullptr;
+        double x = 0, y = 0;
+        double placedX = 0, placedY = 0;
+    };
+    mutable Placed placed_;
 };

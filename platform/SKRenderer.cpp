@@ -8,9 +8,9 @@
 #include <cstring>
 
 namespace {
-// Damage is kept per square of this many surface pixels: small enough that a star moving by
-// a pixel redraws little more than itself.
-constexpr int tileSize = 8;
+// A node that moves farther than this many surface pixels in a frame has jumped (a star back
+// at the top) rather than moved.
+constexpr double jump = 64;
 
 // A level from 0 to 1 as a byte.
 std::uint8_t toByte(double v) { return std::uint8_t(std::clamp(v, 0.0, 1.0) * 255 + 0.5); }
@@ -88,34 +88,30 @@ void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std:
         return;
     }
     // Only into the damage: the pixels outside it already show this frame.
-    forEachDamage(x, y, x + sprite.width, y + sprite.height, copy);
-}
-
-template <typename Visit>
-bool SKRenderer::forEachDamage(int x0, int y0, int x1, int y1, Visit visit) const
-{
-    if (x1 <= x0 || y1 <= y0) return false;
-    int r0 = std::max(0, y0 / tileSize), r1 = std::min(tileRows_ - 1, (y1 - 1) / tileSize);
-    for (int r = r0; r <= r1; ++r)
-        for (std::uint32_t i = rowFirst_[r]; i < rowFirst_[r + 1]; ++i) {
-            const PixelRect& d = damage_[rowRects_[i]];
-            // A rect over several of these rows is met in the first of them only.
-            if (r != std::max(r0, d.y / tileSize)) continue;
-            int cx0 = std::max(x0, d.x), cy0 = std::max(y0, d.y);
-            int cx1 = std::min(x1, d.x + d.width), cy1 = std::min(y1, d.y + d.height);
-            if (cx0 < cx1 && cy0 < cy1 && visit(cx0, cy0, cx1, cy1)) return true;
-        }
-    return false;
-}
-
-bool SKRenderer::touchesDamage(const Item& item) const
-{
-    return forEachDamage(item.x0, item.y0, item.x1, item.y1, [](int, int, int, int) { return true; });
+    damage_.forEach(x, y, x + sprite.width, y + sprite.height, copy);
 }
 
 void SKRenderer::blit(const Item& item)
 {
     composite(*item.sprite, item.x0, item.y0, blend::opacity(toByte(item.alpha)), false);
+}
+
+cairo_matrix_t SKRenderer::snapped(const SKNode& node, cairo_matrix_t m) const
+{
+    // Along an axis where the node stood still since this renderer last drew it, it stays on
+    // the very same pixels (a pause shifts nothing); where it moved, it goes to the nearest
+    // quarter pixel, so slow motion stays smooth; seen for the first time or after a jump, it
+    // goes to whole pixels. So where the game puts a thing within a pixel costs no sprites.
+    SKNode::Placed& last = node.placed_;
+    double x = m.x0, y = m.y0;
+    if (last.by != this || std::abs(x - last.x) > jump || std::abs(y - last.y) > jump) {
+        m.x0 = std::round(x), m.y0 = std::round(y);
+    } else {
+        if (x == last.x) m.x0 = last.placedX;
+        if (y == last.y) m.y0 = last.placedY;
+    }
+    last = {this, x, y, m.x0, m.y0};
+    return m;
 }
 
 void SKRenderer::placeItems(bool sprites)
@@ -125,7 +121,7 @@ void SKRenderer::placeItems(bool sprites)
         item.sprite = nullptr;
         const std::shared_ptr<const SKLook>* look = sprites ? item.node->look() : nullptr;
         int x = 0, y = 0;
-        if (look && *look && (item.sprite = place(*look, item.matrix, x, y))) {
+        if (look && *look && (item.sprite = place(*look, snapped(*item.node, item.matrix), x, y))) {
             // Equal looks become one object, so the next frame finds the sprite without a search.
             if (item.sprite->look != *look) item.node->shareLook(item.sprite->look);
             item.x0 = x, item.y0 = y, item.x1 = x + item.sprite->width, item.y1 = y + item.sprite->height;
@@ -202,110 +198,16 @@ void SKRenderer::orderByDepth()
     }
 }
 
-void SKRenderer::markDamaged(int x0, int y0, int x1, int y1)
-{
-    int c0 = std::max(0, x0 / tileSize), c1 = std::min(tileColumns_ - 1, (x1 - 1) / tileSize);
-    int r0 = std::max(0, y0 / tileSize), r1 = std::min(tileRows_ - 1, (y1 - 1) / tileSize);
-    if (c0 > c1 || r0 > r1) return; // off the surface
-    for (int r = r0; r <= r1; ++r)
-        std::fill_n(dirtyTiles_.begin() + std::ptrdiff_t(r) * tileColumns_ + c0, c1 - c0 + 1, 1);
-}
-
 bool SKRenderer::findDamage(const SKScene& scene)
 {
-    int width = targetWidth_, height = targetHeight_;
-    int columns = (width + tileSize - 1) / tileSize, rows = (height + tileSize - 1) / tileSize;
-    const void* surface = target_.data;
-    bool whole = surface != lastSurface_ || columns != tileColumns_ || rows != tileRows_ ||
-                 scene.backgroundColor() != lastBackground_;
-    tileColumns_ = columns, tileRows_ = rows, lastSurface_ = surface, lastBackground_ = scene.backgroundColor();
-
     // What each node shows this frame: its sprite and where, or its bounds when cairo draws it.
-    shown_.clear();
+    damage_.clearShown();
     for (const Item& item : ordered_) {
         if (item.x1 <= item.x0 || item.y1 <= item.y0) continue;
-        shown_.push_back({item.node, item.sprite ? item.sprite->serial : 0, item.x0, item.y0, item.x1, item.y1,
-                          toByte(item.alpha)});
+        damage_.show({item.node, item.sprite ? item.sprite->serial : 0, item.x0, item.y0, item.x1, item.y1,
+                      toByte(item.alpha)});
     }
-    dirtyTiles_.assign(std::size_t(columns) * rows, 0);
-    if (whole || !markChanges()) std::fill(dirtyTiles_.begin(), dirtyTiles_.end(), 1);
-
-    // Remembered for the next frame, indexed by node.
-    std::swap(shown_, lastShown_);
-    lastByNode_.clear();
-    for (std::uint32_t i = 0; i < lastShown_.size(); ++i) lastByNode_.emplace_back(lastShown_[i].node, i);
-    std::sort(lastByNode_.begin(), lastByNode_.end());
-
-    collectDamage(width, height);
-    return !damage_.empty();
-}
-
-bool SKRenderer::markChanges()
-{
-    // A node changed, came or went: where it was and where it is now. Nodes that stayed but
-    // swapped places in the drawing order change everything they overlap: false then.
-    lastSeen_.assign(lastShown_.size(), 0);
-    std::uint32_t previous = 0;
-    for (const Shown& now : shown_) {
-        auto it = std::lower_bound(lastByNode_.begin(), lastByNode_.end(), std::pair{now.node, 0u});
-        if (it == lastByNode_.end() || it->first != now.node) {
-            markDamaged(now.x0, now.y0, now.x1, now.y1);
-            continue;
-        }
-        std::uint32_t index = it->second;
-        if (index < previous) return false;
-        previous = index;
-        lastSeen_[index] = 1;
-        const Shown& then = lastShown_[index];
-        if (now.sprite && now.sprite == then.sprite && now.x0 == then.x0 && now.y0 == then.y0 && now.alpha == then.alpha)
-            continue;
-        markDamaged(then.x0, then.y0, then.x1, then.y1);
-        markDamaged(now.x0, now.y0, now.x1, now.y1);
-    }
-    for (std::size_t i = 0; i < lastShown_.size(); ++i)
-        if (!lastSeen_[i]) markDamaged(lastShown_[i].x0, lastShown_[i].y0, lastShown_[i].x1, lastShown_[i].y1);
-    return true;
-}
-
-void SKRenderer::collectDamage(int width, int height)
-{
-    // The changed tiles, as runs along each row of tiles; a run right below one of the same
-    // span grows it, so fewer, taller rects go to the window.
-    damage_.clear();
-    openRects_.clear(); // the rects that reach down to this row of tiles, in x order
-    for (int r = 0; r < tileRows_; ++r) {
-        const std::uint8_t* row = dirtyTiles_.data() + std::size_t(r) * tileColumns_;
-        int y = r * tileSize, h = std::min(y + tileSize, height) - y;
-        std::size_t open = 0;
-        nextOpenRects_.clear();
-        for (int c = 0; c < tileColumns_;) {
-            auto* dirty = static_cast<const std::uint8_t*>(std::memchr(row + c, 1, std::size_t(tileColumns_ - c)));
-            if (!dirty) break;
-            int start = int(dirty - row);
-            for (c = start; c < tileColumns_ && row[c];) ++c;
-            int x = start * tileSize, w = std::min(c * tileSize, width) - x;
-            while (open < openRects_.size() && damage_[openRects_[open]].x < x) ++open;
-            if (open < openRects_.size() && damage_[openRects_[open]].x == x && damage_[openRects_[open]].width == w) {
-                damage_[openRects_[open]].height += h;
-                nextOpenRects_.push_back(openRects_[open]);
-                continue;
-            }
-            nextOpenRects_.push_back(damage_.size());
-            damage_.push_back({x, y, w, h});
-        }
-        std::swap(openRects_, nextOpenRects_);
-    }
-
-    // Which rects cross each row of tiles, so a sprite meets only the rects of its own rows.
-    auto rowsOf = [](const PixelRect& d) { return std::pair{d.y / tileSize, (d.y + d.height - 1) / tileSize}; };
-    rowFirst_.assign(std::size_t(tileRows_) + 1, 0);
-    for (const PixelRect& d : damage_)
-        for (auto [r, last] = rowsOf(d); r <= last; ++r) ++rowFirst_[r + 1];
-    for (int r = 0; r < tileRows_; ++r) rowFirst_[r + 1] += rowFirst_[r];
-    rowRects_.resize(rowFirst_[tileRows_]);
-    rowFill_.assign(rowFirst_.begin(), rowFirst_.end() - 1);
-    for (std::uint32_t i = 0; i < damage_.size(); ++i)
-        for (auto [r, last] = rowsOf(damage_[i]); r <= last; ++r) rowRects_[rowFill_[r]++] = i;
+    return damage_.find(target_.data, targetWidth_, targetHeight_, scene.backgroundColor());
 }
 
 void SKRenderer::clipToDamage(cairo_t* cr) const
@@ -313,7 +215,7 @@ void SKRenderer::clipToDamage(cairo_t* cr) const
     cairo_save(cr);
     cairo_identity_matrix(cr);
     cairo_new_path(cr);
-    for (const PixelRect& d : damage_) cairo_rectangle(cr, d.x, d.y, d.width, d.height);
+    for (const PixelRect& d : damage_.rects()) cairo_rectangle(cr, d.x, d.y, d.width, d.height);
     cairo_restore(cr);
     cairo_clip(cr);
 }
@@ -334,8 +236,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     if (!sprites || !surfaceKeepsLastFrame) {
         // Drawn whole over the surface that keeps frames, it must be drawn whole next time too;
         // a frame drawn elsewhere (a test's fresh surface) leaves that surface's record alone.
-        if (!sprites || target_.data == lastSurface_) lastSurface_ = nullptr;
-        damage_.clear();
+        damage_.drawnWhole(sprites ? target_.data : nullptr);
     } else if (!findDamage(scene)) {
         cairo_restore(cr);
         return; // nothing changed: the surface already shows this frame
@@ -352,7 +253,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
         std::uint32_t pixel = 0xff000000u | std::uint32_t(toByte(bg.red)) << 16 | std::uint32_t(toByte(bg.green)) << 8 |
                               toByte(bg.blue);
         cairo_surface_flush(surface);
-        for (const PixelRect& d : damage_)
+        for (const PixelRect& d : damage_.rects())
             blend::fill(target_.at(d.x, d.y), d.width, d.height, pixel);
         cairo_surface_mark_dirty(surface);
     } else {
@@ -371,7 +272,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
             spritesDrew = true;
             continue;
         }
-        if (tracking_ && !touchesDamage(item)) continue;
+        if (tracking_ && !damage_.touches(item.x0, item.y0, item.x1, item.y1)) continue;
         if (spritesDrew) cairo_surface_mark_dirty(surface), spritesDrew = false;
         if (!cairoClipped) clipToDamage(cr), cairoClipped = true;
         cairo_set_matrix(cr, &item.matrix);

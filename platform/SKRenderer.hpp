@@ -2,28 +2,18 @@
 
 #include "Blend.hpp"
 #include "CGGeometry.hpp"
+#include "Damage.hpp"
 #include "SKColor.hpp"
+#include "SKRenderContext.hpp"
 #include "SpriteCache.hpp"
 
 #include <cairo.h>
 #include <cstdint>
 #include <vector>
 
+class SKLook;
 class SKNode;
 class SKScene;
-
-class SKLook;
-class SKRenderer;
-
-// What a node's drawContent gets: the cairo context, already in the node's own coordinates
-// (y up), the node's effective alpha (its own times its ancestors'), and a way to copy the
-// sprites of looks of its own (particles), when the surface takes sprites.
-struct SKRenderContext {
-    cairo_t* cr;
-    double alpha;
-    SKRenderer* sprites = nullptr;
-    const cairo_matrix_t* matrix = nullptr; // the node's coordinates onto the surface
-};
 
 // Draws a scene tree: each visible node in depth order (the sum of the zPositions up the tree;
 // ties in tree order, a child over its parent). A node with a look (a shape, a label) is drawn
@@ -34,16 +24,11 @@ public:
     SKRenderer(const SKRenderer&) = delete;
     SKRenderer& operator=(const SKRenderer&) = delete;
 
-    // A rectangle of surface pixels.
-    struct PixelRect {
-        int x, y, width, height;
-    };
-
     // The context's current transform maps the scene's points (y up) to the surface. When the
     // surface still holds the last frame this renderer drew (a window's own pixels), only what
     // changed since is drawn again; damage() then tells which pixels changed.
     void drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsLastFrame = false);
-    [[nodiscard]] const std::vector<PixelRect>& damage() const { return damage_; }
+    [[nodiscard]] const std::vector<PixelRect>& damage() const { return damage_.rects(); }
 
     [[nodiscard]] const SpriteCache& sprites() const { return sprites_; }
 
@@ -71,21 +56,14 @@ private:
     void placeItems(bool sprites);
     // Compares what each node shows with what it showed last frame; false when nothing changed.
     bool findDamage(const SKScene& scene);
-    // Marks the tiles of what changed since the last frame; false when the drawing order did.
-    bool markChanges();
-    // The marked tiles as rects to draw and send, indexed by the rows of tiles they cross.
-    void collectDamage(int width, int height);
     // Cairo's clip to the damage, for the nodes cairo draws.
     void clipToDamage(cairo_t* cr) const;
-    void markDamaged(int x0, int y0, int x1, int y1);
-    [[nodiscard]] bool touchesDamage(const Item& item) const;
-    // Calls visit(x0, y0, x1, y1) with each part of the damage inside a pixel rect, until it
-    // returns true; true then.
-    template <typename Visit> bool forEachDamage(int x0, int y0, int x1, int y1, Visit visit) const;
     // Where sprites go: the surface's own pixels, when it is an image surface.
     bool bindTarget(cairo_t* cr);
     void blit(const Item& item);
     const SpriteCache::Sprite* place(const std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m, int& x, int& y);
+    // The node's transform onto the surface with its origin where its sprite is to go.
+    [[nodiscard]] cairo_matrix_t snapped(const SKNode& node, cairo_matrix_t m) const;
     void composite(const SpriteCache::Sprite& sprite, int x, int y, std::uint32_t tint, bool additive);
 
     std::vector<Item> items_;   // in tree order; kept between frames
@@ -96,23 +74,6 @@ private:
     int targetWidth_ = 0, targetHeight_ = 0;
     int clipX0_ = 0, clipY0_ = 0, clipX1_ = 0, clipY1_ = 0; // where sprites may go, in surface pixels
 
-    // Damage tracking: what each node showed last frame (in drawing order, and indexed by node),
-    // and the small tiles of the surface whose pixels change this frame.
-    struct Shown {
-        const SKNode* node;
-        std::uint64_t sprite; // its serial; 0 for a node cairo draws, which may change any frame
-        int x0, y0, x1, y1;
-        std::uint8_t alpha;
-    };
-    std::vector<Shown> shown_, lastShown_;
-    std::vector<std::pair<const SKNode*, std::uint32_t>> lastByNode_;
-    std::vector<std::uint8_t> lastSeen_;
-    std::vector<std::uint8_t> dirtyTiles_;
-    std::vector<std::size_t> openRects_, nextOpenRects_; // damage rects growing down, by row
-    std::vector<std::uint32_t> rowFirst_, rowFill_, rowRects_; // the damage rects of each tile row
-    int tileColumns_ = 0, tileRows_ = 0;
-    const void* lastSurface_ = nullptr; // the surface last drawn with damage tracking; none: draw whole
-    SKColor lastBackground_;
-    std::vector<PixelRect> damage_;
+    Damage damage_;
     bool tracking_ = false; // this frame draws only into damage_
 };

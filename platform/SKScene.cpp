@@ -1,16 +1,13 @@
 #include "SKScene.hpp"
 
-namespace {
-// The nodes with something to step, below no paused node.
-void collectBusy(SKNode& node, std::vector<std::shared_ptr<SKNode>>& out)
+void SKScene::collectBusy(SKNode& node)
 {
     for (auto& child : node.children()) {
         if (child->isPaused()) continue;
-        if (child->hasActions() || child->simulates()) out.push_back(child);
-        if (!child->children().empty()) collectBusy(*child, out);
+        if (child->hasActions() || child->simulates()) stepping_.push_back(child);
+        if (!child->children().empty()) collectBusy(*child);
     }
 }
-} // namespace
 
 SKScene::SKScene() = default;
 
@@ -21,18 +18,18 @@ SKScene::SKScene(const SKCoder& coder) : size_(coder.size)
     if (coder.backgroundColor) backgroundColor_ = *coder.backgroundColor;
 }
 
-void SKScene::evaluateActions(double dt)
+void SKScene::evaluateActions(double dt, const SKActionContext& context)
 {
     // Step a snapshot, holding each node, so blocks may add, remove or free nodes on the way.
     // A node removed earlier in the pass has had its actions cancelled and does nothing; one
     // given its first action during the pass starts on the next.
     stepping_.clear();
     if (!isPaused()) {
-        stepActions(dt);
-        collectBusy(*this, stepping_);
+        stepActions(dt, context);
+        collectBusy(*this);
     }
     for (auto& node : stepping_) {
-        node->stepActions(dt);
+        node->stepActions(dt, context);
         if (node->inParentHierarchy(*this)) node->advanceSimulation(dt);
     }
     stepping_.clear();

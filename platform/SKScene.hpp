@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SKAction.hpp"
 #include "SKBundle.hpp"
 #include "SKCoder.hpp"
 #include "SKColor.hpp"
@@ -40,6 +41,8 @@ public:
     [[nodiscard]] SKPhysicsWorld& physicsWorld() { return physicsWorld_; }
     // The view presenting this scene, if any. Not owned.
     [[nodiscard]] SKView* view() const { return view_; }
+    // Where the scene loads its resources from: its view's, or the process's own outside a view.
+    [[nodiscard]] const SKBundle& bundle() const { return bundle_ ? *bundle_ : SKBundle::main(); }
 
     // Callbacks, all on the main thread.
     virtual void didMoveToView(SKView& /*view*/) {}
@@ -54,7 +57,8 @@ public:
 
     // Frame phases, run by the view.
     // Steps the actions (and particles) of every node below the scene that no paused node holds.
-    void evaluateActions(double dt);
+    void evaluateActions(double dt, const SKActionContext& context);
+    // Moves the bodies, then reports the contacts that began.
     void simulatePhysics(double dt) { physicsWorld_.simulate(*this, dt); }
 
 protected:
@@ -63,10 +67,14 @@ protected:
 private:
     friend class SKView;
 
+    // The nodes below with something to step and no paused node above them, into stepping_.
+    void collectBusy(SKNode& node);
+
     CGSize size_{1, 1};
     SKSceneScaleMode scaleMode_ = SKSceneScaleMode::fill;
     SKColor backgroundColor_ = SKColor::colorWithRed(0.15, 0.15, 0.15, 1);
     SKPhysicsWorld physicsWorld_;
     SKView* view_ = nullptr;
+    const SKBundle* bundle_ = nullptr; // the view's
     std::vector<std::shared_ptr<SKNode>> stepping_; // reused by every action pass
 };

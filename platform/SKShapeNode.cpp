@@ -1,6 +1,6 @@
 #include "SKShapeNode.hpp"
 
-#include "SKRenderer.hpp"
+#include "SKRenderContext.hpp"
 
 std::shared_ptr<SKShapeNode> SKShapeNode::shapeNodeWithPath(CGPath path)
 {

@@ -28,6 +28,7 @@ public:
     void setAntialiased(bool antialiased) { antialiased_ = antialiased, look_.reset(); }
     [[nodiscard]] bool isAntialiased() const { return antialiased_; }
 
+protected:
     void drawContent(SKRenderContext& context) const override;
     [[nodiscard]] const std::shared_ptr<const SKLook>* look() const override;
     void shareLook(std::shared_ptr<const SKLook> equal) const override { look_ = std::move(equal); }

@@ -2,6 +2,7 @@
 
 #include "Clock.hpp"
 #include "SKAction.hpp"
+#include "SKRenderer.hpp"
 #include "SKScene.hpp"
 #include "SKTransition.hpp"
 
@@ -18,7 +19,8 @@ struct SKView::Fade {
 };
 
 SKView::SKView(CGSize size, const Clock& clock, SoundPlayer& soundPlayer, SKBundle bundle)
-    : size_(size), clock_(clock), soundPlayer_(soundPlayer), bundle_(std::move(bundle))
+    : size_(size), clock_(clock), soundPlayer_(soundPlayer), bundle_(std::move(bundle)),
+      renderer_(std::make_unique<SKRenderer>())
 {
 }
 
@@ -32,6 +34,7 @@ void SKView::attach(SKScene& scene)
 {
     if (scene.scaleMode() == SKSceneScaleMode::resizeFill) scene.setSize(size_);
     scene.view_ = this;
+    scene.bundle_ = &bundle_;
     scene.didMoveToView(*this);
 }
 
@@ -39,6 +42,7 @@ void SKView::detach(SKScene& scene)
 {
     scene.willMoveFromView(*this);
     scene.view_ = nullptr;
+    scene.bundle_ = nullptr;
 }
 
 void SKView::presentScene(std::shared_ptr<SKScene> scene) { presentScene(std::move(scene), nullptr); }
@@ -109,7 +113,7 @@ void SKView::tick()
 
     if (fade_) {
         // Both scenes stand still while the curtain moves.
-        fade_->curtain->stepActions(dt);
+        fade_->curtain->stepActions(dt, {&soundPlayer_});
         if (fade_->finished) {
             fade_.reset();
             sceneHasTicked_ = false; // the new scene's first frame has no step
@@ -120,7 +124,7 @@ void SKView::tick()
         // 1. the scene's own per-frame logic
         scene->update(now);
         // 2. actions and particles, on every node no paused node holds
-        scene->evaluateActions(dt);
+        scene->evaluateActions(dt, {&soundPlayer_});
         // 3. gravity, then the contacts that began this frame
         scene->simulatePhysics(dt);
     }
@@ -169,8 +173,7 @@ CGPoint SKView::convertPointFromScene(CGPoint p) const
     return {(p.x - map.origin.x) / map.kx, (p.y - map.origin.y) / map.ky};
 }
 
-const std::vector<SKRenderer::PixelRect>* SKView::render(cairo_t* cr, double pixelScale,
-                                                          bool surfaceKeepsLastFrame) const
+const std::vector<PixelRect>* SKView::render(cairo_t* cr, double pixelScale, bool surfaceKeepsLastFrame) const
 {
     cairo_save(cr);
     cairo_identity_matrix(cr);
@@ -198,7 +201,7 @@ const std::vector<SKRenderer::PixelRect>* SKView::render(cairo_t* cr, double pix
         if (map.kx > 0 && map.ky > 0) {
             cairo_scale(cr, 1 / map.kx, 1 / map.ky);
             cairo_translate(cr, -origin.x, -origin.y);
-            renderer_.drawScene(*scene_, cr, inParts);
+            renderer_->drawScene(*scene_, cr, inParts);
         }
         cairo_restore(cr);
     }
@@ -210,7 +213,7 @@ const std::vector<SKRenderer::PixelRect>* SKView::render(cairo_t* cr, double pix
     }
     cairo_restore(cr);
     if (!inParts) return nullptr;
-    return &renderer_.damage();
+    return &renderer_->damage();
 }
 
 void SKView::keyDown(std::uint16_t keyCode)
@@ -231,4 +234,16 @@ void SKView::windowDidResignKey()
 void SKView::mouseDown(CGPoint locationInView)
 {
     if (acceptsInput()) scene_->mouseDown(SKEvent::mouse(convertPointToScene(locationInView)));
+}
+
+void SKView::mouseDownOn(const SKNode& node)
+{
+    if (!acceptsInput() || !node.parent() || node.scene() != scene_.get()) return;
+    CGRect frame = node.calculateAccumulatedFrame();
+    scene_->mouseDown(SKEvent::mouse(node.parent()->convertPointToScene({frame.midX(), frame.midY()})));
+}
+
+SKView::RenderStats SKView::renderStats() const
+{
+    return {renderer_->sprites().count(), renderer_->sprites().bytes()};
 }

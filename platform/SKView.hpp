@@ -2,15 +2,17 @@
 
 #include "CGGeometry.hpp"
 #include "SKBundle.hpp"
-#include "SKRenderer.hpp"
 
 #include <cairo.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 class Clock;
 class SKNode;
+class SKRenderer;
 class SKScene;
 class SKTransition;
 class SoundPlayer;
@@ -47,18 +49,24 @@ public:
     // Draws the presented frame; the surface has pixelScale pixels per point. A surface that
     // still holds the last frame drawn into it (a window's own pixels) gets only what changed:
     // the pixels that did are returned; nothing returned means the whole surface.
-    const std::vector<SKRenderer::PixelRect>* render(cairo_t* cr, double pixelScale,
-                                                      bool surfaceKeepsLastFrame = false) const;
+    const std::vector<PixelRect>* render(cairo_t* cr, double pixelScale, bool surfaceKeepsLastFrame = false) const;
 
     // Input, delivered to the presented scene unless a transition runs.
     void keyDown(std::uint16_t keyCode);
     void keyUp(std::uint16_t keyCode);
     // In view points, origin bottom-left, y up.
     void mouseDown(CGPoint locationInView);
+    // A press at the middle of what a node of the presented scene shows (a gamepad pressing a
+    // panel button): no trip through the view's coordinates.
+    void mouseDownOn(const SKNode& node);
     void windowDidResignKey();
 
-    // The renderer, for a look at its sprite cache.
-    [[nodiscard]] const SKRenderer& renderer() const { return renderer_; }
+    // What drawing keeps between frames: each look drawn once, as a sprite, and copied after.
+    struct RenderStats {
+        std::size_t sprites = 0;
+        std::size_t spriteBytes = 0;
+    };
+    [[nodiscard]] RenderStats renderStats() const;
 
     // Where a point of the view lies in the scene, under the scene's scale mode.
     [[nodiscard]] CGPoint convertPointToScene(CGPoint locationInView) const;
@@ -91,5 +99,5 @@ private:
     bool inTick_ = false;
     bool sceneHasTicked_ = false;
     double lastTime_ = 0;
-    mutable SKRenderer renderer_;
+    std::unique_ptr<SKRenderer> renderer_;
 };

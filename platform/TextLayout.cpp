@@ -1,10 +1,10 @@
 #include "TextLayout.hpp"
 
+#include "Diagnostics.hpp"
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -21,9 +21,6 @@ constexpr CGFloat maxFontSize = 1000;
 // fontconfig finds, and may miss letters.
 void checkStandIn()
 {
-    static bool checked = false;
-    if (checked) return;
-    checked = true;
     PangoFontMap* map = pango_cairo_font_map_get_default();
     PangoFontFamily** families = nullptr;
     int count = 0;
@@ -31,13 +28,13 @@ void checkStandIn()
     bool found = false;
     for (int i = 0; i < count && !found; ++i) found = std::string(pango_font_family_get_name(families[i])) == "Lato";
     g_free(families);
-    if (!found) std::fprintf(stderr, "tarvenko: the Lato font is not installed; labels use the system's default font\n");
+    if (!found) Diagnostics::tellOnce("no Lato", "the Lato font is not installed; labels use the system's default font");
 }
 
 PangoContext* measuringContext()
 {
-    checkStandIn();
     static PangoContext* context = [] {
+        checkStandIn();
         PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);

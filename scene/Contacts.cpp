@@ -1,22 +1,12 @@
 #include "GameScene.hpp"
 
-#include <string>
+#include "Entities.hpp"
+#include "Hud.hpp"
+
+#include <iostream>
 
 namespace {
-
 constexpr std::int64_t pointsPerHit = 10;
-
-// "CAN: " and three hearts, red for each life left, black for each lost.
-const char* livesText(std::int64_t lives)
-{
-    switch (lives) {
-    case 3: return "CAN: ❤️ ❤️ ❤️";
-    case 2: return "CAN: ❤️ ❤️ 🖤";
-    case 1: return "CAN: ❤️ 🖤 🖤";
-    default: return "CAN: 🖤 🖤 🖤";
-    }
-}
-
 } // namespace
 
 void GameScene::didBeginContact(const SKPhysicsContact& contact)
@@ -34,7 +24,7 @@ void GameScene::didBeginContact(const SKPhysicsContact& contact)
         laser->removeFromParent();
         enemy->removeFromParent();
         score_ += pointsPerHit;
-        if (scoreLabel_) scoreLabel_->setText("SKOR: " + std::to_string(score_));
+        if (scoreLabel_) scoreLabel_->setText(scoreText(score_));
     } else if (first.categoryBitMask() == PhysicsCategory::player &&
                second.categoryBitMask() == PhysicsCategory::enemy) {
         auto ship = first.node();
@@ -44,11 +34,31 @@ void GameScene::didBeginContact(const SKPhysicsContact& contact)
         createExplosion(enemy->position());
         enemy->removeFromParent();
         lives_ -= 1;
-        if (livesLabel_) livesLabel_->setText(livesText(lives_));
+        if (livesLabel_) livesLabel_->setText(std::string(livesText(lives_)));
         if (lives_ < 1 || lives_ > 3) {
             createExplosion(ship->position());
             ship->removeFromParent();
             gameOver();
         }
     }
+}
+
+void GameScene::createExplosion(CGPoint position)
+{
+    // The sound plays whether or not there is anything to see.
+    runAction(explosionSound_);
+    auto emitter = makeExplosion(position, bundle());
+    if (!emitter) {
+        std::cout << "Hata: 'Explosion.sks' dosyası Xcode projesinde bulunamadı!" << std::endl;
+        return;
+    }
+    addChild(emitter);
+}
+
+void GameScene::gameOver()
+{
+    playState_ = PlayState::gameOver;
+    auto [total, button] = makeGameOverPanel(size(), score_);
+    addChild(total);
+    addChild(button);
 }

@@ -1,15 +1,17 @@
 #include "GameScene.hpp"
 
+#include "Entities.hpp"
+
 #include <algorithm>
 
 namespace {
-constexpr CGFloat edgeMargin = 25;       // the ship's x stays this far inside either side
-constexpr double enemyInterval = 1.5;    // seconds between enemies
+constexpr CGFloat edgeMargin = 25;    // the ship's x stays this far inside either side
+constexpr double enemyInterval = 1.5; // seconds between enemies
 } // namespace
 
 void GameScene::update(double currentTime)
 {
-    if (isGamePaused_) return;
+    if (isGamePaused()) return;
     if (lastUpdateTime_ == 0) lastUpdateTime_ = currentTime;
 
     // A fixed step per frame; the host holds the frame rate at 60.
@@ -30,3 +32,5 @@ void GameScene::update(double currentTime)
     }
     lastUpdateTime_ = currentTime;
 }
+
+void GameScene::spawnEnemy() { addChild(makeEnemy(size())); }

@@ -1,5 +1,14 @@
 #include "GameScene.hpp"
 
+#include "Entities.hpp"
+#include "Hud.hpp"
+
+namespace {
+constexpr int starCount = 30;
+} // namespace
+
+bool disclaimerAccepted = false;
+
 // Every field starts at its initial value (the members' initialisers) before the scene's own
 // construction runs.
 GameScene::GameScene(CGSize size) : SKScene(size) {}
@@ -7,11 +16,6 @@ GameScene::GameScene(CGSize size) : SKScene(size) {}
 GameScene::GameScene() = default;
 
 GameScene::GameScene(const SKCoder& coder) : SKScene(coder) {}
-
-std::weak_ptr<GameScene> GameScene::weakSelf()
-{
-    return std::static_pointer_cast<GameScene>(shared_from_this());
-}
 
 void GameScene::didMoveToView(SKView&)
 {
@@ -21,4 +25,52 @@ void GameScene::didMoveToView(SKView&)
     setupScoreLabel();
     setupLivesLabel();
     showDisclaimerOrStart();
+}
+
+void GameScene::showDisclaimerOrStart()
+{
+    if (disclaimerAccepted) {
+        startPlay();
+        return;
+    }
+    playState_ = PlayState::warning;
+    addChild(makeDisclaimerPanel(size()));
+}
+
+void GameScene::startPlay()
+{
+    playState_ = PlayState::playing;
+    createPlayer();
+    setupPauseLabel();
+}
+
+void GameScene::createStarfield()
+{
+    setBackgroundColor(SKColor::blackColor());
+    auto self = std::static_pointer_cast<SKScene>(shared_from_this());
+    for (int i = 0; i < starCount; ++i) addChild(makeStar(self));
+}
+
+void GameScene::createPlayer()
+{
+    player_ = makePlayerShip(size());
+    addChild(player_);
+}
+
+void GameScene::setupScoreLabel()
+{
+    scoreLabel_ = makeScoreLabel(size());
+    addChild(scoreLabel_);
+}
+
+void GameScene::setupLivesLabel()
+{
+    livesLabel_ = makeLivesLabel(size());
+    addChild(livesLabel_);
+}
+
+void GameScene::setupPauseLabel()
+{
+    pauseLabel_ = makePauseLabel(size());
+    addChild(pauseLabel_);
 }

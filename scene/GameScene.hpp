@@ -10,22 +10,23 @@
 #include <cstdint>
 #include <memory>
 
-// The category bits every body in the game carries; contacts are told apart by them.
-struct PhysicsCategory {
-    static constexpr std::uint32_t player = 1;
-    static constexpr std::uint32_t laser = 2;
-    static constexpr std::uint32_t enemy = 4;
-};
-
 // Set once the warning panel's button has been pressed; lasts for the rest of the process,
 // so a restarted game skips the panel. Never stored.
 extern bool disclaimerAccepted;
 
-// The one scene of the game and the owner of all its state: the star field, the player's ship,
-// the enemies and lasers, the HUD and the two panels. Its methods live in scene/ (start-up,
-// frame update, keyboard, mouse, contacts), entities/ (the builders) and hud/ (labels, panels).
+// The one scene of the game and the owner of all its state. Its steps compose the parts that
+// entities/ (ships, lasers, enemies, stars, explosions) and hud/ (labels, panels) build; every
+// member is defined in this folder: start-up, frame update, keys, pause, mouse and contacts.
 class GameScene : public SKScene, public SKPhysicsContactDelegate {
 public:
+    // What halts play, if anything.
+    enum class PlayState {
+        playing,  // also before start-up, with no ship yet
+        warning,  // the warning panel is shown
+        paused,   // every node below the scene stands still
+        gameOver, // the total and the restart button are shown
+    };
+
     // The three ways a scene is made: with a size (a restart), without one (the size is set
     // afterwards), and from a scene resource.
     explicit GameScene(CGSize size);
@@ -55,9 +56,6 @@ public:
     virtual void createExplosion(CGPoint position);
     virtual void gameOver();
 
-    // A star's re-entry at the top, at a new x; nothing once its scene is gone.
-    static void resetStar(const std::weak_ptr<GameScene>& scene, SKNode& star);
-
     [[nodiscard]] const std::shared_ptr<SKShapeNode>& player() const { return player_; }
     [[nodiscard]] const std::shared_ptr<SKLabelNode>& scoreLabel() const { return scoreLabel_; }
     [[nodiscard]] const std::shared_ptr<SKLabelNode>& pauseLabel() const { return pauseLabel_; }
@@ -69,14 +67,18 @@ public:
     [[nodiscard]] bool isMovingLeft() const { return isMovingLeft_; }
     [[nodiscard]] bool isMovingRight() const { return isMovingRight_; }
     [[nodiscard]] CGFloat playerSpeed() const { return playerSpeed_; }
-    [[nodiscard]] bool isGamePaused() const { return isGamePaused_; }
+    [[nodiscard]] PlayState playState() const { return playState_; }
+    [[nodiscard]] bool isGamePaused() const { return playState_ != PlayState::playing; }
     [[nodiscard]] const std::shared_ptr<SKAction>& laserSound() const { return laserSound_; }
     [[nodiscard]] const std::shared_ptr<SKAction>& explosionSound() const { return explosionSound_; }
 
 private:
+    // The ship and the hidden pause label come in, and play runs.
+    void startPlay();
     void continueFromDisclaimer();
     void restart();
-    [[nodiscard]] std::weak_ptr<GameScene> weakSelf();
+    // No direction stays held: its key-up may never come.
+    void releaseDirections();
 
     // Node fields stay set after their node leaves the scene.
     std::shared_ptr<SKShapeNode> player_;
@@ -90,7 +92,7 @@ private:
     bool isMovingLeft_ = false;
     bool isMovingRight_ = false;
     const CGFloat playerSpeed_ = 8; // points per frame
-    bool isGamePaused_ = false;     // warning panel, pause or game over
+    PlayState playState_ = PlayState::playing;
     const std::shared_ptr<SKAction> laserSound_ = SKAction::playSoundFileNamed("laser.wav", false);
     const std::shared_ptr<SKAction> explosionSound_ = SKAction::playSoundFileNamed("explosion.wav", false);
 };

@@ -1,5 +1,6 @@
 #include "GameScene.hpp"
 
+#include "Hud.hpp"
 #include "SKTransition.hpp"
 #include "SKView.hpp"
 
@@ -12,11 +13,11 @@ void GameScene::mouseDown(const SKEvent& event)
     CGPoint location = event.locationInNode(*this);
     // Front-most first; a button's label carries the button's name, so either one counts.
     for (const auto& node : nodesAtPoint(location)) {
-        if (node->name() == "continueButton") {
+        if (node->name() == continueButtonName) {
             continueFromDisclaimer();
             return;
         }
-        if (node->name() == "restartButton") {
+        if (node->name() == restartButtonName) {
             restart();
             return;
         }
@@ -25,11 +26,9 @@ void GameScene::mouseDown(const SKEvent& event)
 
 void GameScene::continueFromDisclaimer()
 {
-    if (auto panel = childNodeWithName("disclaimerPanel")) panel->removeFromParent();
+    if (auto panel = childNodeWithName(disclaimerPanelName)) panel->removeFromParent();
     disclaimerAccepted = true;
-    isGamePaused_ = false;
-    createPlayer();
-    setupPauseLabel();
+    startPlay();
 }
 
 void GameScene::restart()

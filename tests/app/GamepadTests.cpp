@@ -1,6 +1,6 @@
+#include "GameStage.hpp"
 #include "Gamepad.hpp"
-#include "TarvenkoApp.hpp"
-#include "scene/GameStage.hpp"
+#include "Hud.hpp"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,18 @@ namespace {
 // Hears what the game would hear: key codes and clicks.
 struct Ear : SKScene {
     std::vector<std::string> heard;
-    void keyDown(const SKEvent& e) override { heard.push_back("down " + std::to_string(e.keyCode())); }
-    void keyUp(const SKEvent& e) override { heard.push_back("up " + std::to_string(e.keyCode())); }
+    void keyDown(const SKEvent& e) override { heard.push_back("down " + name(e.keyCode())); }
+    void keyUp(const SKEvent& e) override { heard.push_back("up " + name(e.keyCode())); }
+    static std::string name(std::uint16_t key)
+    {
+        switch (key) {
+        case SKKey::left: return "left";
+        case SKKey::right: return "right";
+        case SKKey::space: return "space";
+        case SKKey::escape: return "escape";
+        default: return std::to_string(key);
+        }
+    }
     void mouseDown(const SKEvent& e) override
     {
         CGPoint p = e.locationInNode(*this);
@@ -24,7 +34,7 @@ struct Listening {
     SilentSoundPlayer sound;
     SKView view{{800, 600}, clock, sound};
     std::shared_ptr<Ear> ear = std::make_shared<Ear>();
-    Gamepad pad{TarvenkoApp::panelButtons, {0.5, 0.1}};
+    Gamepad pad{panelButtonNames, {0.5, 0.1}};
 
     Listening()
     {
@@ -62,9 +72,9 @@ TEST(Gamepad, DpadAndLeftStickAreTheArrowKeysAcrossPads)
     l.button(1, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
     l.stick(2, -32768); // a second pad steering the same way adds nothing
     l.button(1, SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
-    EXPECT_EQ(l.take(), (Heard{"down 123"}));
+    EXPECT_EQ(l.take(), (Heard{"down left"}));
     l.stick(2, 0);
-    EXPECT_EQ(l.take(), (Heard{"up 123"}));
+    EXPECT_EQ(l.take(), (Heard{"up left"}));
 
     // Pushed past about half, let go only well inside: no flicker at the edge.
     l.stick(1, 12000);
@@ -72,18 +82,18 @@ TEST(Gamepad, DpadAndLeftStickAreTheArrowKeysAcrossPads)
     l.stick(1, 20000);
     l.stick(1, 12000);
     l.stick(1, 20000);
-    EXPECT_EQ(l.take(), (Heard{"down 124"}));
+    EXPECT_EQ(l.take(), (Heard{"down right"}));
     l.stick(1, -20000);
-    EXPECT_EQ(l.take(), (Heard{"up 124", "down 123"}));
+    EXPECT_EQ(l.take(), (Heard{"up right", "down left"}));
     l.stick(1, -20000, SDL_CONTROLLER_AXIS_LEFTY);
     l.stick(1, 30000, SDL_CONTROLLER_AXIS_RIGHTX);
     l.stick(1, 0);
-    EXPECT_EQ(l.take(), (Heard{"up 123"})) << "only the left stick's x steers";
+    EXPECT_EQ(l.take(), (Heard{"up left"})) << "only the left stick's x steers";
 
     // Both ways at once, as with both arrow keys held.
     l.button(1, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
     l.button(1, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
-    EXPECT_EQ(l.take(), (Heard{"down 123", "down 124"}));
+    EXPECT_EQ(l.take(), (Heard{"down left", "down right"}));
 
     // A pad that goes without letting go lets go of everything it held.
     l.button(1, SDL_CONTROLLER_BUTTON_A, true);
@@ -91,32 +101,32 @@ TEST(Gamepad, DpadAndLeftStickAreTheArrowKeysAcrossPads)
     gone.type = SDL_CONTROLLERDEVICEREMOVED;
     gone.cdevice.which = 1;
     l.pad.handle(gone, l.view, 0);
-    EXPECT_EQ(l.take(), (Heard{"down 49", "up 123", "up 124", "up 49"}));
+    EXPECT_EQ(l.take(), (Heard{"down space", "up left", "up right", "up space"}));
 }
 
 TEST(Gamepad, SouthFiresOncePerPressThenAtTheKeyRepeatRateAndStartIsEscape)
 {
     Listening l;
     l.button(1, SDL_CONTROLLER_BUTTON_A, true, 10.0);
-    EXPECT_EQ(l.take(), (Heard{"down 49"}));
+    EXPECT_EQ(l.take(), (Heard{"down space"}));
     l.pad.repeatHeldKeys(l.view, 10.49);
     EXPECT_EQ(l.take(), Heard{}) << "no repeat before the delay";
     l.pad.repeatHeldKeys(l.view, 10.5);
     l.pad.repeatHeldKeys(l.view, 10.55);
     l.pad.repeatHeldKeys(l.view, 10.6);
-    EXPECT_EQ(l.take(), (Heard{"down 49", "down 49"}));
+    EXPECT_EQ(l.take(), (Heard{"down space", "down space"}));
     // A stall fires one repeat, not the ones it missed.
     l.pad.repeatHeldKeys(l.view, 12.0);
-    EXPECT_EQ(l.take(), (Heard{"down 49"}));
+    EXPECT_EQ(l.take(), (Heard{"down space"}));
     l.button(1, SDL_CONTROLLER_BUTTON_A, false, 12.01);
     l.pad.repeatHeldKeys(l.view, 13.0);
-    EXPECT_EQ(l.take(), (Heard{"up 49"}));
+    EXPECT_EQ(l.take(), (Heard{"up space"}));
 
     l.button(1, SDL_CONTROLLER_BUTTON_START, true);
     l.button(1, SDL_CONTROLLER_BUTTON_START, false);
     l.button(1, SDL_CONTROLLER_BUTTON_B, true);
     l.button(1, SDL_CONTROLLER_BUTTON_BACK, true);
-    EXPECT_EQ(l.take(), (Heard{"down 53", "up 53"})) << "other buttons do nothing";
+    EXPECT_EQ(l.take(), (Heard{"down escape", "up escape"})) << "other buttons do nothing";
 }
 
 TEST(Gamepad, AfterFocusLossNothingHeldCountsUntilItMovesAgain)
@@ -130,13 +140,13 @@ TEST(Gamepad, AfterFocusLossNothingHeldCountsUntilItMovesAgain)
     l.button(1, SDL_CONTROLLER_BUTTON_A, false, 5.0);
     EXPECT_EQ(l.take(), Heard{}) << "no repeat, and no release for a press the game forgot";
     l.stick(1, -29000);
-    EXPECT_EQ(l.take(), (Heard{"down 123"})) << "the stick still held steers again once it moves";
+    EXPECT_EQ(l.take(), (Heard{"down left"})) << "the stick still held steers again once it moves";
 }
 
 TEST(Gamepad, SouthPressesTheShownPanelButtonWhichNeitherFiresNorRepeats)
 {
     GameStage stage(false);
-    Gamepad pad{TarvenkoApp::panelButtons, {0.5, 0.1}};
+    Gamepad pad{panelButtonNames, {0.5, 0.1}};
     auto south = [&](bool down, double now) {
         SDL_Event e{};
         e.type = down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP;
@@ -187,11 +197,11 @@ TEST(Gamepad, HotPlugOpensAndClosesControllersAndLetsGoOfWhatAPulledOneHeld)
     SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_PRESSED);
     SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
     deliver();
-    EXPECT_EQ(l.take(), (Heard{"down 49", "down 124"}));
+    EXPECT_EQ(l.take(), (Heard{"down space", "down right"}));
 
     SDL_JoystickDetachVirtual(first);
     deliver();
-    EXPECT_EQ(l.take(), (Heard{"up 49", "up 124"})) << "pulled out while held";
+    EXPECT_EQ(l.take(), (Heard{"up space", "up right"})) << "pulled out while held";
 
     // Plugged in again, it plays again.
     int again = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
@@ -202,9 +212,9 @@ TEST(Gamepad, HotPlugOpensAndClosesControllersAndLetsGoOfWhatAPulledOneHeld)
     ASSERT_TRUE(joystick);
     SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, -32768);
     deliver();
-    EXPECT_EQ(l.take(), (Heard{"down 123"}));
+    EXPECT_EQ(l.take(), (Heard{"down left"}));
     SDL_JoystickDetachVirtual(again);
     deliver();
-    EXPECT_EQ(l.take(), (Heard{"up 123"}));
+    EXPECT_EQ(l.take(), (Heard{"up left"}));
     SDL_Quit();
 }

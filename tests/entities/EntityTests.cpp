@@ -1,9 +1,33 @@
-#include "GameStage.hpp"
+// The builders alone, without a view: a bare scene steps their actions.
+#include "Entities.hpp"
 #include "RandomInRange.hpp"
+#include "SKScene.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+constexpr CGSize field{800, 600};
+constexpr double frame = 1.0 / 60;
+
+// A scene that runs the actions of what is added to it, one frame at a time.
+struct Field {
+    std::shared_ptr<SKScene> scene = std::make_shared<SKScene>(field);
+    void frames(int n)
+    {
+        for (int i = 0; i < n; ++i) scene->evaluateActions(frame, {});
+    }
+};
+
+std::shared_ptr<SKShapeNode> shape(const std::shared_ptr<SKNode>& node)
+{
+    return std::static_pointer_cast<SKShapeNode>(node);
+}
+
+} // namespace
 
 TEST(RandomInRange, ReachesBothEndsAndStaysBetween)
 {
@@ -22,10 +46,10 @@ TEST(RandomInRange, ReachesBothEndsAndStaysBetween)
     EXPECT_GT(high, 0.069);
 }
 
-TEST(Player, ShipIsAHullWithNoseCockpitAndThreeFlickeringFlames)
+TEST(PlayerShip, IsAHullWithNoseCockpitAndThreeFlickeringFlames)
 {
-    GameStage stage(true);
-    auto ship = stage.scene->player();
+    auto ship = makePlayerShip(field);
+    EXPECT_EQ(ship->position(), (CGPoint{400, 100}));
     EXPECT_EQ(ship->zPosition(), 5);
     EXPECT_EQ(ship->path().boundingBox(), (CGRect{{-28, -25}, {56, 65}}));
     EXPECT_EQ(ship->physicsBody()->size(), (CGSize{56, 65}));
@@ -35,59 +59,77 @@ TEST(Player, ShipIsAHullWithNoseCockpitAndThreeFlickeringFlames)
 
     const auto& parts = ship->children();
     ASSERT_EQ(parts.size(), 5u);
-    auto shape = [&](int i) { return std::static_pointer_cast<SKShapeNode>(parts[i]); };
-    EXPECT_EQ(shape(0)->fillColor(), SKColor::darkGrayColor()) << "nose tip first";
-    EXPECT_EQ(shape(1)->fillColor(), SKColor::cyanColor()) << "then the cockpit";
+    EXPECT_EQ(shape(parts[0])->fillColor(), SKColor::darkGrayColor()) << "nose tip first";
+    EXPECT_EQ(shape(parts[1])->fillColor(), SKColor::cyanColor()) << "then the cockpit";
     for (int i = 2; i < 5; ++i) {
-        EXPECT_EQ(shape(i)->zPosition(), -1);
-        EXPECT_EQ(shape(i)->path().boundingBox().midX(), -7 + 7 * (i - 2)) << "flames at -7, 0, 7";
-        EXPECT_TRUE(shape(i)->hasActions());
+        EXPECT_EQ(parts[i]->zPosition(), -1);
+        EXPECT_EQ(shape(parts[i])->path().boundingBox().midX(), -7 + 7 * (i - 2)) << "flames at -7, 0, 7";
     }
-    // A flame's step lies in 0.04…0.07 s: after 0.04 s it has grown, and it turns by 0.07 s.
-    stage.frames(3);
+    // A flame's step lies in 0.04…0.07 s: after 0.04 s every flame has grown.
+    Field f;
+    f.scene->addChild(ship);
+    f.frames(3);
     for (int i = 2; i < 5; ++i) EXPECT_GT(parts[i]->yScale(), 1.0);
+    ship->removeFromParent();
+    EXPECT_FALSE(parts[2]->hasActions()) << "the flicker ends with the ship";
 }
 
-TEST(Laser, FiresThirtyAboveTheShipWithOneSoundAndLeavesAfterOneSecond)
+TEST(Laser, StartsThirtyAboveTheShipAndLeavesPastTheTopAfterOneSecond)
 {
-    GameStage stage(true);
-    stage.frames();
-    stage.clearEnemies(); // the next comes after the laser has gone
-    stage.scene->player()->setPosition({200, 100});
-    stage.press(GameStage::Space);
-    stage.press(GameStage::Space);
-    auto lasers = stage.lasers();
-    ASSERT_EQ(lasers.size(), 2u);
-    EXPECT_EQ(lasers[0]->position(), (CGPoint{200, 130}));
-    EXPECT_EQ(lasers[0]->zPosition(), 1);
-    stage.frames();
-    EXPECT_EQ(stage.sound.played(), (std::vector<std::string>{"laser.wav", "laser.wav"}));
+    auto laser = makeLaser({200, 100}, field);
+    EXPECT_EQ(laser->position(), (CGPoint{200, 130}));
+    EXPECT_EQ(laser->zPosition(), 1);
+    EXPECT_EQ(laser->fillColor(), SKColor::redColor());
+    EXPECT_EQ(laser->physicsBody()->size(), (CGSize{4, 15}));
+    EXPECT_EQ(laser->physicsBody()->categoryBitMask(), PhysicsCategory::laser);
+    EXPECT_EQ(laser->physicsBody()->contactTestBitMask(), PhysicsCategory::enemy);
 
-    stage.press(GameStage::D); // the shot keeps the x it was fired at
-    stage.frames(58);
-    EXPECT_TRUE(lasers[0]->parent());
-    EXPECT_EQ(lasers[0]->position().x, 200);
-    stage.frames();
-    EXPECT_FALSE(lasers[0]->parent());
-    EXPECT_EQ(lasers[0]->position(), (CGPoint{200, 620}));
+    Field f;
+    f.scene->addChild(laser);
+    f.frames(59);
+    EXPECT_TRUE(laser->parent());
+    EXPECT_EQ(laser->position().x, 200);
+    f.frames(1);
+    EXPECT_FALSE(laser->parent());
+    EXPECT_EQ(laser->position(), (CGPoint{200, 620}));
 }
 
-TEST(Laser, NoShipNoShot)
+TEST(Enemy, StartsAboveTheTopAnywhereBetweenTheMarginsAndFallsForFourSeconds)
 {
-    GameStage stage(false);
-    stage.scene->fireLaser();
-    stage.frames();
-    EXPECT_TRUE(stage.lasers().empty());
-    EXPECT_TRUE(stage.sound.played().empty());
+    bool offPoint = false;
+    for (int i = 0; i < 50; ++i) {
+        auto enemy = makeEnemy(field);
+        ASSERT_GE(enemy->position().x, 30);
+        ASSERT_LE(enemy->position().x, 770);
+        offPoint |= enemy->position().x != std::round(enemy->position().x);
+    }
+    EXPECT_TRUE(offPoint) << "x over the whole continuous range, not whole points";
+
+    auto enemy = makeEnemy(field);
+    EXPECT_EQ(enemy->position().y, 625);
+    EXPECT_EQ(enemy->name(), "enemy");
+    EXPECT_EQ(enemy->zPosition(), 4);
+    ASSERT_EQ(enemy->children().size(), 2u) << "core and flame";
+    EXPECT_EQ(enemy->physicsBody()->size(), (CGSize{50, 45}));
+    EXPECT_EQ(enemy->physicsBody()->contactTestBitMask(), PhysicsCategory::player | PhysicsCategory::laser);
+
+    Field f;
+    f.scene->addChild(enemy);
+    f.frames(239);
+    EXPECT_TRUE(enemy->parent());
+    f.frames(1);
+    EXPECT_FALSE(enemy->parent());
+    EXPECT_EQ(enemy->position().y, -40);
+
+    EXPECT_EQ(makeEnemy({40, 600})->position().x, 20) << "a field too narrow for the margins: the middle";
 }
 
-TEST(Starfield, ThirtyStarsFallAndComeBackAtTheTop)
+TEST(Star, ThirtyOfThemFillTheFieldAndComeBackAtTheTop)
 {
-    GameStage stage(true);
-    auto stars = stage.named("star");
-    ASSERT_EQ(stars.size(), 30u);
-    for (auto& node : stars) {
-        auto star = std::static_pointer_cast<SKShapeNode>(node);
+    Field f;
+    bool offPoint = false;
+    for (int i = 0; i < 30; ++i) {
+        auto star = makeStar(f.scene);
         CGRect box = star->path().boundingBox();
         EXPECT_GE(box.size.width, 2);
         EXPECT_LE(box.size.width, 6);
@@ -95,20 +137,23 @@ TEST(Starfield, ThirtyStarsFallAndComeBackAtTheTop)
         EXPECT_LE(star->alpha(), 1.0);
         EXPECT_GE(star->position().x, 0);
         EXPECT_LE(star->position().x, 800);
-        EXPECT_EQ(star->position().x, std::round(star->position().x)) << "on a whole point across";
         EXPECT_GE(star->position().y, 0);
         EXPECT_LE(star->position().y, 600);
         EXPECT_EQ(star->zPosition(), -1);
+        EXPECT_EQ(star->name(), "star");
         EXPECT_FALSE(star->physicsBody());
+        offPoint |= star->position().x != std::round(star->position().x);
+        f.scene->addChild(star);
     }
+    EXPECT_TRUE(offPoint) << "x over the whole continuous range";
 
-    // Within 6 s every star has reached -10 once and re-entered at height + 10; watch one.
-    auto star = stars.front();
+    // Within 6 s a star has reached -10 once and re-entered at height + 10.
+    auto star = f.scene->children().front();
     double lowest = 1e9;
     bool reentered = false;
     for (int i = 0; i < 6 * 60 + 2 && !reentered; ++i) {
         double before = star->position().y;
-        stage.frames();
+        f.frames(1);
         lowest = std::min(lowest, before);
         reentered = star->position().y > before;
     }
@@ -116,21 +161,41 @@ TEST(Starfield, ThirtyStarsFallAndComeBackAtTheTop)
     EXPECT_GT(lowest, -10 - 1e-9);
     EXPECT_GT(star->position().y, 600) << "the new fall has begun just below height + 10";
     EXPECT_LE(star->position().y, 610);
-    EXPECT_EQ(star->position().x, std::round(star->position().x)) << "re-entered on a whole point across";
 }
 
-TEST(Starfield, ReEntryDoesNothingOnceItsSceneIsGone)
+TEST(Star, ReEntryDoesNothingOnceItsSceneIsGone)
 {
     auto star = SKShapeNode::shapeNodeWithCircleOfRadius(2);
     star->setPosition({123, -10});
-    std::weak_ptr<GameScene> gone;
+    std::weak_ptr<SKScene> gone;
     {
-        auto scene = std::make_shared<GameScene>(CGSize{800, 600});
+        auto scene = std::make_shared<SKScene>(field);
         gone = scene;
-        GameScene::resetStar(gone, *star);
+        resetStar(gone, *star);
         EXPECT_EQ(star->position().y, 610);
         star->setPosition({123, -10});
     }
-    GameScene::resetStar(gone, *star);
+    resetStar(gone, *star);
     EXPECT_EQ(star->position(), (CGPoint{123, -10}));
+}
+
+TEST(Explosion, FromTheResourcesAtThePointFadedOutAndGoneInASecond)
+{
+    auto explosion = makeExplosion({5, 595}, SKBundle::main());
+    ASSERT_TRUE(explosion) << "the game's own emitter file";
+    EXPECT_EQ(explosion->position(), (CGPoint{5, 595})) << "never clamped";
+    EXPECT_EQ(explosion->zPosition(), 5);
+
+    Field f;
+    f.scene->addChild(explosion);
+    f.frames(30);
+    EXPECT_EQ(explosion->alpha(), 1) << "full glow for half a second";
+    f.frames(15);
+    EXPECT_LT(explosion->alpha(), 1);
+    f.frames(15);
+    EXPECT_FALSE(explosion->parent());
+
+    auto empty = std::filesystem::temp_directory_path() / "tarvenko-no-resources";
+    std::filesystem::create_directories(empty);
+    EXPECT_FALSE(makeExplosion({0, 0}, SKBundle(empty))) << "missing: nothing";
 }

@@ -1,6 +1,12 @@
 // libFuzzer target: any bytes as an emitter file. Parsing must fail cleanly or give settings in
-// their sane ranges, and a node built from them must simulate without trouble.
+// their sane ranges, and a node built from them must simulate and draw without trouble.
+#include "Clock.hpp"
 #include "SKEmitterNode.hpp"
+#include "SKScene.hpp"
+#include "SKView.hpp"
+#include "SoundPlayer.hpp"
+
+#include <cairo.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -18,10 +24,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!(settings->birthRate >= 0 && settings->birthRate <= 10000) || !(settings->lifetime >= 0) ||
         !std::isfinite(settings->speed) || settings->colors.empty())
         std::abort();
-    SKEmitterNode emitter(*settings);
-    emitter.setRandomSeed(1);
-    for (int i = 0; i < 30; ++i) emitter.advanceSimulation(1.0 / 60);
-    if (emitter.particleCount() > 5000) std::abort();
-    (void)emitter.drawBounds();
+    auto emitter = std::make_shared<SKEmitterNode>(*settings);
+    emitter->setRandomSeed(1);
+    for (int i = 0; i < 30; ++i) emitter->advanceSimulation(1.0 / 60);
+    if (emitter->particleCount() > 5000) std::abort();
+    // Drawn, as a scene shows it.
+    static ManualClock clock;
+    static SilentSoundPlayer sound;
+    static cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 64);
+    static cairo_t* cr = cairo_create(surface);
+    auto scene = std::make_shared<SKScene>(CGSize{64, 64});
+    emitter->setPosition({32, 32});
+    scene->addChild(emitter);
+    SKView view({64, 64}, clock, sound);
+    view.presentScene(scene);
+    view.render(cr, 1);
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "GameStage.hpp"
+#include "Hud.hpp"
 #include "Pixels.hpp"
 
 #include <gtest/gtest.h>
@@ -17,69 +18,75 @@ bool near(Pixel p, int r, int g, int b, int tolerance = 40)
 
 } // namespace
 
-TEST(HudLabels, ScoreLivesAndTheHiddenPauseMessage)
+TEST(HudTexts, ScoreAndHearts)
 {
-    GameStage stage(true);
-    GameScene& s = *stage.scene;
-    EXPECT_EQ(s.scoreLabel()->text().size(), 7u);
-    EXPECT_EQ(s.scoreLabel()->position(), (CGPoint{100, 550}));
-    EXPECT_EQ(s.scoreLabel()->fontColor(), SKColor::whiteColor());
-    EXPECT_EQ(s.livesLabel()->text().size(), 25u);
-    EXPECT_EQ(s.livesLabel()->text(), "CAN: \u2764\uFE0F \u2764\uFE0F \u2764\uFE0F");
-    EXPECT_EQ(s.livesLabel()->position(), (CGPoint{650, 550}));
-    EXPECT_EQ(s.livesLabel()->fontColor(), SKColor::redColor());
-    EXPECT_EQ(s.pauseLabel()->text().size(), 56u);
-    EXPECT_EQ(s.pauseLabel()->numberOfLines(), 2);
-    EXPECT_EQ(s.pauseLabel()->position(), (CGPoint{400, 300}));
-    EXPECT_EQ(s.pauseLabel()->zPosition(), 10);
-    EXPECT_EQ(s.pauseLabel()->fontColor(), SKColor::yellowColor());
-    for (auto* l : {s.scoreLabel().get(), s.livesLabel().get(), s.pauseLabel().get()})
-        EXPECT_EQ(l->fontName(), "AvenirNext-Bold");
+    EXPECT_EQ(scoreText(0), "SKOR: 0");
+    EXPECT_EQ(scoreText(30), "SKOR: 30");
+    EXPECT_EQ(livesText(3), "CAN: \u2764\uFE0F \u2764\uFE0F \u2764\uFE0F");
+    EXPECT_EQ(livesText(2), "CAN: \u2764\uFE0F \u2764\uFE0F \U0001F5A4");
+    EXPECT_EQ(livesText(1), "CAN: \u2764\uFE0F \U0001F5A4 \U0001F5A4");
+    EXPECT_EQ(livesText(0), "CAN: \U0001F5A4 \U0001F5A4 \U0001F5A4");
+    EXPECT_EQ(livesText(3).size(), 25u);
+    EXPECT_EQ(livesText(0).size(), 19u);
+    EXPECT_EQ(livesText(-1), livesText(0)) << "past either end: all black";
+    EXPECT_EQ(livesText(4), livesText(0));
 }
 
-TEST(DisclaimerPanel, HoldsTitleTextAndAButtonThatBothItsShapeAndItsTextPress)
+TEST(HudLabels, ScoreLivesAndTheHiddenPauseMessage)
 {
-    for (bool onText : {false, true}) {
-        GameStage stage(false);
-        auto panel = stage.scene->childNodeWithName("disclaimerPanel");
-        ASSERT_TRUE(panel);
-        EXPECT_EQ(panel->position(), (CGPoint{400, 300}));
-        EXPECT_EQ(panel->calculateAccumulatedFrame().minX(), 149) << "500 wide plus half the stroke";
-        const auto& parts = panel->children();
-        ASSERT_EQ(parts.size(), 4u);
-        EXPECT_EQ(label(parts[0])->text(), "SİSTEM UYARISI");
-        EXPECT_EQ(label(parts[0])->text().size(), 15u);
-        EXPECT_EQ(label(parts[1])->text().size(), 212u);
-        EXPECT_EQ(label(parts[1])->numberOfLines(), 7);
-        EXPECT_EQ(label(parts[1])->fontName(), "AvenirNext-Medium");
-        EXPECT_EQ(parts[2]->name(), "continueButton");
-        EXPECT_EQ(label(parts[3])->text(), "Devam Et");
-        EXPECT_EQ(parts[3]->name(), "continueButton");
-        EXPECT_EQ(parts[3]->position(), (CGPoint{0, -112}));
+    constexpr CGSize field{800, 600};
+    auto score = makeScoreLabel(field), lives = makeLivesLabel(field), pause = makePauseLabel(field);
+    EXPECT_EQ(score->text(), "SKOR: 0");
+    EXPECT_EQ(score->position(), (CGPoint{100, 550}));
+    EXPECT_EQ(score->fontColor(), SKColor::whiteColor());
+    EXPECT_EQ(score->zPosition(), 2);
+    EXPECT_EQ(lives->text(), livesText(3));
+    EXPECT_EQ(lives->position(), (CGPoint{650, 550}));
+    EXPECT_EQ(lives->fontColor(), SKColor::redColor());
+    EXPECT_EQ(pause->text().size(), 56u);
+    EXPECT_EQ(pause->numberOfLines(), 2);
+    EXPECT_EQ(pause->position(), (CGPoint{400, 300}));
+    EXPECT_EQ(pause->zPosition(), 10);
+    EXPECT_EQ(pause->fontColor(), SKColor::yellowColor());
+    EXPECT_TRUE(pause->isHidden());
+    for (auto* l : {score.get(), lives.get(), pause.get()}) EXPECT_EQ(l->fontName(), "AvenirNext-Bold");
+}
 
-        // The panel, its title and its text do nothing.
-        for (CGPoint miss : {CGPoint{200, 400}, CGPoint{400, 412}, CGPoint{400, 260}, CGPoint{20, 20}}) stage.click(miss);
-        EXPECT_TRUE(stage.scene->childNodeWithName("disclaimerPanel"));
-        EXPECT_TRUE(stage.scene->isGamePaused());
+TEST(DisclaimerPanel, HoldsTitleTextAndAButtonWhoseShapeAndTextShareItsName)
+{
+    auto panel = makeDisclaimerPanel({800, 600});
+    EXPECT_EQ(panel->name(), disclaimerPanelName);
+    EXPECT_EQ(panel->position(), (CGPoint{400, 300}));
+    EXPECT_EQ(panel->zPosition(), 0);
+    EXPECT_EQ(panel->calculateAccumulatedFrame().minX(), 149) << "500 wide plus half the stroke";
+    const auto& parts = panel->children();
+    ASSERT_EQ(parts.size(), 4u);
+    EXPECT_EQ(label(parts[0])->text(), "SİSTEM UYARISI");
+    EXPECT_EQ(label(parts[0])->text().size(), 15u);
+    EXPECT_EQ(label(parts[1])->text().size(), 212u);
+    EXPECT_EQ(label(parts[1])->numberOfLines(), 7);
+    EXPECT_EQ(label(parts[1])->fontName(), "AvenirNext-Medium");
+    EXPECT_EQ(parts[2]->name(), continueButtonName);
+    EXPECT_EQ(label(parts[3])->text(), "Devam Et");
+    EXPECT_EQ(parts[3]->name(), continueButtonName);
+    EXPECT_EQ(parts[3]->position(), (CGPoint{0, -112}));
+}
 
-        // On the word itself, or on the button beside it.
-        stage.click(onText ? CGPoint{400, 188} : CGPoint{335, 180});
-        EXPECT_FALSE(stage.scene->childNodeWithName("disclaimerPanel")) << (onText ? "text" : "button");
-        EXPECT_TRUE(disclaimerAccepted);
-        EXPECT_FALSE(stage.scene->isGamePaused());
-        EXPECT_EQ(stage.scene->player()->position(), (CGPoint{400, 100}));
-        EXPECT_TRUE(stage.scene->pauseLabel()->isHidden());
-
-        // Play runs: an enemy on the next frame, ESC pauses, keys move the ship.
-        stage.frames();
-        EXPECT_EQ(stage.count("enemy"), 1u);
-        stage.press(GameStage::Esc);
-        EXPECT_TRUE(stage.scene->isGamePaused());
-        stage.press(GameStage::Esc);
-        stage.press(GameStage::Right);
-        stage.frames();
-        EXPECT_EQ(stage.scene->player()->position().x, 408);
-    }
+TEST(GameOverPanel, TheTotalAsItStandsAndTheRestartButton)
+{
+    auto [total, button] = makeGameOverPanel({800, 600}, 0);
+    EXPECT_EQ(total->text(), "OYUN BİTTİ\nToplam Skor: 0");
+    EXPECT_EQ(makeGameOverPanel({800, 600}, 120).total->text(), "OYUN BİTTİ\nToplam Skor: 120");
+    EXPECT_EQ(total->numberOfLines(), 2);
+    EXPECT_EQ(total->position(), (CGPoint{400, 350}));
+    EXPECT_EQ(total->zPosition(), 20);
+    EXPECT_EQ(total->name(), "") << "a click on the total does nothing";
+    EXPECT_EQ(button->name(), restartButtonName);
+    EXPECT_EQ(button->position(), (CGPoint{400, 220}));
+    EXPECT_EQ(button->zPosition(), 20);
+    ASSERT_EQ(button->children().size(), 1u);
+    EXPECT_EQ(label(button->children()[0])->text(), "Tekrar Dene");
+    EXPECT_EQ(button->children()[0]->name(), restartButtonName);
 }
 
 TEST(HudPixels, PanelShipAndLabelsAppearWhereTheyBelong)

@@ -216,9 +216,9 @@ TEST(SKAction, SoundActionsPlayThroughTheViewAndEndAtOnce)
     EXPECT_EQ(stage.sound.played(), (std::vector<std::string>{"laser.wav", "laser.wav"}));
     EXPECT_FALSE(stage.scene->hasActions());
 
-    // A node outside any view plays nothing and does not fail.
-    auto loose = SKNode::node();
+    // A scene outside any view plays nothing and does not fail.
+    auto loose = std::make_shared<SKScene>();
     loose->runAction(laser);
-    loose->stepActions(frame);
+    loose->evaluateActions(frame, {});
     EXPECT_EQ(stage.sound.played().size(), 2u);
 }

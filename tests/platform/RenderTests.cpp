@@ -196,9 +196,10 @@ TEST(SKRenderer, SpritesLookLikeDrawingEveryNodeAfresh)
         auto demo = std::make_shared<DemoScene>(CGSize{800, 600});
         demo->setScaleMode(SKSceneScaleMode::resizeFill);
         s.view.presentScene(demo);
-        // Fractional positions and scales, as moving nodes have them.
-        for (auto& child : demo->children()) child->setPosition(child->position() + CGPoint{0.37, 0.81});
         Canvas sprites(800, 600, scale), plain(800, 600, scale);
+        s.view.render(sprites.cr(), scale);
+        // Moved by a fraction, as moving nodes are: each is drawn to a quarter pixel.
+        for (auto& child : demo->children()) child->setPosition(child->position() + CGPoint{0.37, 0.81});
         s.view.render(sprites.cr(), scale);
         renderPlain(s.view, plain, scale);
         long total = 0, far = 0;
@@ -221,13 +222,23 @@ TEST(SpriteCache, StaysWithinItsBudgetWhileAScaleChangesEveryFrame)
     // A flame whose y scale changes every frame, at every quarter-pixel position: thousands of
     // different sprites over a long game, in a cache of 1 MB.
     SpriteCache cache(1 << 20);
-    auto flame = SKShapeNode::shapeNodeWithPath(CGPath::closedPolygon({{-30, 0}, {0, -90}, {30, 0}}));
-    flame->setFillColor(SKColor::cyanColor());
+    struct Flame final : SKLook {
+        Flame() : SKLook(LookHasher().add(42).value()) {}
+        bool equals(const SKLook& other) const override { return dynamic_cast<const Flame*>(&other); }
+        CGRect bounds() const override { return {{-30, -90}, {60, 90}}; }
+        void draw(cairo_t* cr) const override
+        {
+            cairo_move_to(cr, -30, 0), cairo_line_to(cr, 0, -90), cairo_line_to(cr, 30, 0), cairo_close_path(cr);
+            cairo_set_source_rgb(cr, 0, 1, 1);
+            cairo_fill(cr);
+        }
+    };
+    std::shared_ptr<const SKLook> flame = std::make_shared<Flame>();
     std::size_t most = 0;
     for (int frame = 0; frame < 5000; ++frame) {
         cache.nextFrame();
         double scale = 0.5 + (frame % 997) / 997.0;
-        const SpriteCache::Sprite* sprite = cache.get(*flame->look(), 2, -2 * scale, frame % 4, (frame / 4) % 4);
+        const SpriteCache::Sprite* sprite = cache.get(flame, 2, -2 * scale, frame % 4, (frame / 4) % 4);
         ASSERT_TRUE(sprite);
         EXPECT_GT(sprite->height, 90 * scale);
         most = std::max(most, cache.bytes());
@@ -237,9 +248,9 @@ TEST(SpriteCache, StaysWithinItsBudgetWhileAScaleChangesEveryFrame)
 
     // The same look at the same scale and place is drawn once and found after.
     cache.nextFrame();
-    auto* first = cache.get(*flame->look(), 1, -1, 0, 0);
+    auto* first = cache.get(flame, 1, -1, 0, 0);
     std::size_t count = cache.count();
-    EXPECT_EQ(cache.get(*flame->look(), 1, -1, 0, 0), first);
+    EXPECT_EQ(cache.get(flame, 1, -1, 0, 0), first);
     EXPECT_EQ(cache.count(), count);
 }
 
@@ -299,4 +310,26 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
     const auto* damage = s.view.render(kept.cr(), 1, true);
     ASSERT_TRUE(damage);
     EXPECT_TRUE(damage->empty());
+}
+
+TEST(SKRenderer, ASpriteGoesToWholePixelsUntilItMovesAndStaysPutWhileStill)
+{
+    Stage s;
+    auto dot = s.square({10.4, 20}, 4, SKColor::whiteColor(), 0);
+    s.scene->addChild(dot);
+    // The left edge of the dot on the surface, from the coverage of its first lit pixel.
+    Canvas c(800, 600);
+    auto leftEdge = [&] {
+        s.view.render(c.cr(), 1);
+        for (double x = 0.5; x < 200; x += 1)
+            if (c.at(x, 20).r > 0) return c.at(x, 20).r == 255 ? x - 0.5 : x - 0.5 + 1 - c.at(x, 20).r / 255.0;
+        return -1.0;
+    };
+    EXPECT_DOUBLE_EQ(leftEdge(), 8) << "seen first: on whole pixels, 8.4 rounded";
+    EXPECT_DOUBLE_EQ(leftEdge(), 8) << "still: the same pixels";
+    dot->setPosition({10.65, 20});
+    EXPECT_NEAR(leftEdge(), 8.75, 0.02) << "moved: to the quarter pixel";
+    EXPECT_NEAR(leftEdge(), 8.75, 0.02) << "still again: stays put, no jump on a pause";
+    dot->setPosition({110.4, 20});
+    EXPECT_DOUBLE_EQ(leftEdge(), 108) << "a jump (a star back at the top) counts as a new start";
 }

@@ -137,7 +137,7 @@ TEST(SKView, FadeFreezesBothScenesBlocksInputAndStartsTheNewSceneFresh)
     EXPECT_TRUE(s.view.isTransitioning());
     EXPECT_EQ(s.view.scene(), a) << "the old scene shows during the first half";
 
-    s.view.keyDown(49);
+    s.view.keyDown(SKKey::space);
     s.view.mouseDown({400, 300});
     s.step(14);
     EXPECT_EQ(s.view.scene(), a);
@@ -151,8 +151,8 @@ TEST(SKView, FadeFreezesBothScenesBlocksInputAndStartsTheNewSceneFresh)
     s.step(1);
     EXPECT_FALSE(s.view.isTransitioning());
     s.step(1);
-    s.view.keyDown(49);
-    EXPECT_EQ(s.log.back(), "b:key 49");
+    s.view.keyDown(SKKey::space);
+    EXPECT_EQ(s.log.back(), "b:key " + std::to_string(SKKey::space));
 }
 
 TEST(SKView, ASecondScenePresentedDuringAFadeReplacesTheIncomingOne)

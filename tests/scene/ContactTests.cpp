@@ -175,7 +175,7 @@ TEST(GameSceneContacts, AfterGameOverLasersStillScoreButThePanelKeepsItsTotalAnd
     EXPECT_TRUE(panelKeptTotal);
 
     std::size_t lasers = p.lasers().size();
-    for (std::uint16_t key : {GameStage::Esc, GameStage::Space, GameStage::A, GameStage::Right}) p.press(key);
+    for (std::uint16_t key : {SKKey::escape, SKKey::space, SKKey::a, SKKey::right}) p.press(key);
     p.frames();
     EXPECT_TRUE(s.isGamePaused());
     EXPECT_TRUE(s.pauseLabel()->isHidden()) << "no pause over the game-over panel";

@@ -8,22 +8,22 @@ TEST(GameSceneFrameUpdate, TheShipStepsEightPointsAFrameInsideItsBounds)
 {
     GameStage stage(true);
     auto& ship = *stage.scene->player();
-    stage.press(GameStage::A);
+    stage.press(SKKey::a);
     stage.frames();
     EXPECT_EQ(ship.position(), (CGPoint{392, 100}));
     stage.frames(100);
     EXPECT_EQ(ship.position().x, 25) << "left stops at 25";
-    stage.release(GameStage::A);
+    stage.release(SKKey::a);
 
-    stage.press(GameStage::Right);
+    stage.press(SKKey::right);
     stage.frames(200);
     EXPECT_EQ(ship.position().x, 775) << "right stops at width - 25";
-    stage.release(GameStage::Right);
+    stage.release(SKKey::right);
 
     // Both held: the left step with its bound first, then the right step with its own.
     ship.setPosition({27, 100});
-    stage.press(GameStage::Left);
-    stage.press(GameStage::D);
+    stage.press(SKKey::left);
+    stage.press(SKKey::d);
     stage.frames();
     EXPECT_EQ(ship.position(), (CGPoint{33, 100}));
     ship.setPosition({400, 100});
@@ -64,16 +64,15 @@ TEST(GameSceneFrameUpdate, AnEnemyFallsForFourSecondsOfUnpausedTimeThenLeaves)
     EXPECT_EQ(enemy->position().y, 625);
     EXPECT_GE(enemy->position().x, 30);
     EXPECT_LE(enemy->position().x, 770);
-    EXPECT_EQ(enemy->position().x, std::round(enemy->position().x)) << "on a whole point across";
     ASSERT_EQ(enemy->children().size(), 2u) << "core and flame";
     // Out of its way: this enemy is to reach the bottom.
     stage.scene->player()->setPosition({enemy->position().x > 400 ? 100.0 : 700.0, 100});
 
     stage.frames(120);
-    stage.press(GameStage::Esc); // a long pause in the middle does not count
+    stage.press(SKKey::escape); // a long pause in the middle does not count
     stage.frames(600);
     EXPECT_TRUE(enemy->parent());
-    stage.press(GameStage::Esc);
+    stage.press(SKKey::escape);
     stage.frames(119);
     EXPECT_TRUE(enemy->parent());
     EXPECT_GT(enemy->position().y, -40);

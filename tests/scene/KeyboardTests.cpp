@@ -22,12 +22,12 @@ TEST(GameSceneKeyboard, EscPausesEveryNodeAndResumesThemAll)
     GameStage stage(true);
     GameScene& s = *stage.scene;
     stage.frames();
-    stage.press(GameStage::Space);
-    stage.press(GameStage::Left);
-    stage.press(GameStage::D);
+    stage.press(SKKey::space);
+    stage.press(SKKey::left);
+    stage.press(SKKey::d);
     stage.frames(10);
 
-    stage.press(GameStage::Esc);
+    stage.press(SKKey::escape);
     EXPECT_TRUE(s.isGamePaused());
     EXPECT_FALSE(s.pauseLabel()->isHidden());
     EXPECT_FALSE(s.isMovingLeft()) << "held keys are let go";
@@ -41,8 +41,8 @@ TEST(GameSceneKeyboard, EscPausesEveryNodeAndResumesThemAll)
     std::size_t enemies = stage.count("enemy");
     double lastUpdate = s.lastUpdateTime();
     stage.frames(200);
-    stage.press(GameStage::Right);
-    stage.press(GameStage::Space);
+    stage.press(SKKey::right);
+    stage.press(SKKey::space);
     stage.frames(5);
     EXPECT_EQ(s.player()->position(), ship);
     EXPECT_EQ(stage.lasers().front()->position(), laser);
@@ -51,7 +51,7 @@ TEST(GameSceneKeyboard, EscPausesEveryNodeAndResumesThemAll)
     EXPECT_EQ(s.lastUpdateTime(), lastUpdate);
     EXPECT_FALSE(s.isMovingRight());
 
-    stage.press(GameStage::Esc);
+    stage.press(SKKey::escape);
     EXPECT_FALSE(s.isGamePaused());
     EXPECT_TRUE(s.pauseLabel()->isHidden());
     EXPECT_EQ(s.lastUpdateTime(), 0) << "set afresh by the next frame";
@@ -66,9 +66,9 @@ TEST(GameSceneKeyboard, EscPausesEveryNodeAndResumesThemAll)
 TEST(GameSceneKeyboard, PauseIsRefusedWhileAPanelIsUp)
 {
     GameStage stage(false);
-    stage.press(GameStage::Esc);
-    stage.press(GameStage::Esc);
-    stage.press(GameStage::Esc);
+    stage.press(SKKey::escape);
+    stage.press(SKKey::escape);
+    stage.press(SKKey::escape);
     EXPECT_TRUE(stage.scene->isGamePaused()) << "the warning holds play, untouched by ESC";
     EXPECT_EQ(pausedNodes(*stage.scene), 0);
     EXPECT_FALSE(stage.scene->pauseLabel());
@@ -83,10 +83,10 @@ TEST(GameSceneKeyboard, OnlyTheSixKeysDoAnything)
     EXPECT_TRUE(stage.lasers().empty());
 
     // Repeats are key-downs too: each fires.
-    for (int i = 0; i < 5; ++i) stage.press(GameStage::Space);
+    for (int i = 0; i < 5; ++i) stage.press(SKKey::space);
     EXPECT_EQ(stage.lasers().size(), 5u);
-    stage.press(GameStage::A);
-    stage.release(GameStage::Left); // either left key lets go of left
+    stage.press(SKKey::a);
+    stage.release(SKKey::left); // either left key lets go of left
     EXPECT_FALSE(s.isMovingLeft());
 }
 
@@ -95,18 +95,38 @@ TEST(GameSceneKeyboard, LosingFocusPausesPlayOnlyAndLetsGoOfTheKeys)
     GameStage stage(true);
     GameScene& s = *stage.scene;
     stage.frames();
-    stage.press(GameStage::Left);
+    stage.press(SKKey::left);
     stage.view.windowDidResignKey();
     EXPECT_TRUE(s.isGamePaused());
     EXPECT_FALSE(s.pauseLabel()->isHidden()) << "as ESC pauses";
     EXPECT_FALSE(s.isMovingLeft());
     stage.view.windowDidResignKey();
     EXPECT_TRUE(s.isGamePaused()) << "a second loss does not resume";
-    stage.press(GameStage::Esc);
+    stage.press(SKKey::escape);
     EXPECT_FALSE(s.isGamePaused());
 
     GameStage warning(false);
     warning.view.windowDidResignKey();
     EXPECT_TRUE(warning.scene->childNodeWithName("disclaimerPanel")) << "the warning stays as it is";
     EXPECT_FALSE(warning.scene->pauseLabel());
+}
+
+TEST(GameSceneKeyboard, EachSpaceFiresOneLaserOverTheShipWithItsSoundAndNoShipFiresNothing)
+{
+    GameStage stage(true);
+    stage.frames();
+    stage.clearEnemies();
+    stage.scene->player()->setPosition({200, 100});
+    stage.press(SKKey::space);
+    stage.press(SKKey::space);
+    ASSERT_EQ(stage.lasers().size(), 2u);
+    EXPECT_EQ(stage.lasers()[0]->position(), (CGPoint{200, 130}));
+    stage.frames();
+    EXPECT_EQ(stage.sound.played(), (std::vector<std::string>{"laser.wav", "laser.wav"}));
+
+    GameStage warning(false);
+    warning.scene->fireLaser();
+    warning.frames();
+    EXPECT_TRUE(warning.lasers().empty());
+    EXPECT_TRUE(warning.sound.played().empty());
 }

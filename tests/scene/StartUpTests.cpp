@@ -66,7 +66,7 @@ TEST(GameSceneStartUp, FirstSceneOfARunWaitsBehindTheWarningPanel)
     EXPECT_EQ(s.livesLabel()->text(), "CAN: ❤️ ❤️ ❤️");
 
     // Nothing plays until the button is pressed: no enemy, no move, no shot, no pause.
-    for (std::uint16_t key : {GameStage::A, GameStage::D, GameStage::Space, GameStage::Esc, GameStage::Left}) stage.press(key);
+    for (std::uint16_t key : {SKKey::a, SKKey::d, SKKey::space, SKKey::escape, SKKey::left}) stage.press(key);
     stage.frames(120);
     EXPECT_EQ(stage.count("enemy"), 0u);
     EXPECT_TRUE(stage.lasers().empty());
