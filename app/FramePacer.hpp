@@ -15,6 +15,9 @@ public:
     {
     }
 
+    // After a wait of another kind: the next frame is due one period from now.
+    void restart() { deadline_ = Clock::now(); }
+
     void waitForNextFrame()
     {
         deadline_ += period_;

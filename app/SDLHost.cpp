@@ -9,9 +9,12 @@
 #include <X11/XKBlib.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -22,56 +25,116 @@ bool isHeadless(const char* driver)
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The displays the environment names, in the order to try them: a Wayland compositor first,
+// natively, then X11. SDL gets the drivers; a message gets the displays' names.
+struct Displays {
+    std::string drivers;
+    std::string named;       // "the Wayland display wayland-0 or the X display :0"
+    std::string unreachable; // a compositor named whose socket is not there, and why
+};
+
+Displays displaysToTry()
+{
+    Displays d;
+    auto add = [&](const char* driver, const std::string& name) {
+        d.drivers += (d.drivers.empty() ? "" : ",") + std::string(driver);
+        d.named += (d.named.empty() ? "" : " or ") + name;
+    };
+    // Only a compositor whose socket is there: libwayland would say so on stderr itself.
+    if (std::string wayland = environment("WAYLAND_DISPLAY"); !wayland.empty()) {
+        std::string runtime = environment("XDG_RUNTIME_DIR");
+        std::filesystem::path socket = wayland.front() == '/' ? wayland : runtime + "/" + wayland;
+        std::error_code error;
+        if (wayland.front() != '/' && runtime.empty())
+            d.unreachable = "the Wayland display " + wayland + " (XDG_RUNTIME_DIR is not set)";
+        else if (!std::filesystem::is_socket(socket, error))
+            d.unreachable = "the Wayland display " + wayland + " (no socket at " + socket.string() + ")";
+        else
+            add("wayland", "the Wayland display " + wayland);
+    }
+    if (std::string x11 = environment("DISPLAY"); !x11.empty()) add("x11", "the X display " + x11);
+    return d;
+}
+
 // X11 has no per-window scale: follow the desktop's integer scale when it sets one.
 double desktopScale()
 {
-    const char* gdk = std::getenv("GDK_SCALE");
-    int scale = gdk ? std::atoi(gdk) : 1;
+    int scale = std::atoi(environment("GDK_SCALE").c_str());
     return scale >= 1 && scale <= 4 ? scale : 1;
 }
 
-// The height of the strip, in window units, that drags the window.
-constexpr int dragStripHeight = 40;
-
-SDL_HitTestResult SDLCALL dragStrip(SDL_Window* window, const SDL_Point* point, void*)
-{
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window, &w, &h);
-    return point->y < dragStripHeight * h / 600 ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
-}
+// The height of the strip, in view points, that drags the window.
+constexpr double dragStripHeight = 40;
+// The share of a Wayland output the window may take at most.
+constexpr double waylandRoom = 0.9;
+// While nothing moves and a gamepad is plugged in, SDL can only wait by polling the pad every
+// millisecond; the host looks this often instead.
+constexpr Uint32 idlePollMs = 50;
 
 } // namespace
 
-std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size,
-                                      std::span<const std::string_view> panelButtons)
+std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, double framesPerSecond,
+                                       std::span<const std::string_view> panelButtons)
 {
+    std::string asked = environment("SDL_VIDEODRIVER");
+    Displays displays = displaysToTry();
+    if (asked.empty()) {
+        if (displays.drivers.empty()) {
+            Diagnostics::tell(displays.unreachable.empty()
+                                  ? "no display to open the window on: neither WAYLAND_DISPLAY nor DISPLAY is set"
+                                  : "cannot reach " + displays.unreachable);
+            return nullptr;
+        }
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, displays.drivers.c_str());
+    }
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    // The window's pixels go to the display as they are (shared memory on X11); SDL would
-    // otherwise copy them through an OpenGL texture, which without a GPU is costly software GL.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // No title bar to draw: libdecor would only load plugins and say so.
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        Diagnostics::tell(std::string("cannot start the display (") + SDL_GetError() + ")");
+        Diagnostics::tell("cannot reach " + (asked.empty() ? displays.named : "a display for SDL_VIDEODRIVER=" + asked) +
+                          " (" + SDL_GetError() + ")");
         return nullptr;
     }
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (isHeadless(driver) && !(asked && std::strcmp(asked, driver) == 0)) {
-        Diagnostics::tell("no display to open the window on (is DISPLAY or WAYLAND_DISPLAY set?)");
+    if (isHeadless(driver) && asked != driver) {
+        Diagnostics::tell("no display to open the window on");
         SDL_Quit();
         return nullptr;
     }
+    bool x11 = std::strcmp(driver, "x11") == 0;
+    // On X11 the window's pixels go to the display as they are (shared memory); SDL would
+    // otherwise copy them through an OpenGL texture, which without a GPU is costly software GL.
+    if (x11) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 
     std::unique_ptr<SDLHost> host(new SDLHost);
     host->size_ = size;
-    double scale = std::strcmp(driver, "x11") == 0 ? desktopScale() : 1;
-    host->window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, int(size.width * scale),
-                                     int(size.height * scale), SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
-    if (!host->window_ || !host->canvas()) {
+    host->pacer_ = FramePacer(framesPerSecond);
+    // The desktop's scale, or the largest that fits the screen's usable area, centred there.
+    SDL_Rect usable{0, 0, int(size.width), int(size.height)};
+    bool bounded = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
+    auto place = [&](double scale) {
+        int w = std::max(1, int(std::lround(size.width * scale))), h = std::max(1, int(std::lround(size.height * scale)));
+        return SDL_Rect{usable.x + (usable.w - w) / 2, usable.y + (usable.h - h) / 2, w, h};
+    };
+    // On Wayland that area is the whole output, in points: room is left for the desktop's panels,
+    // which a client cannot see, and the compositor places the window.
+    double room = x11 ? 1 : waylandRoom;
+    CGSize area = bounded ? CGSize{room * usable.w, room * usable.h} : CGSize{};
+    SDL_Rect at = place(windowScale(size, x11 ? desktopScale() : 1, area));
+    host->window_ = SDL_CreateWindow(title, at.x, at.y, at.w, at.h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (host->window_ && !x11) host->renderer_ = SDL_CreateRenderer(host->window_, -1, 0);
+    if (!host->window_ || (!x11 && !host->renderer_) || !host->canvas()) {
         Diagnostics::tell(std::string("cannot open the window (") + SDL_GetError() + ")");
         return nullptr;
     }
-    // No title bar: the top strip of the window moves it; clicks elsewhere reach the game.
-    SDL_SetWindowHitTest(host->window_, dragStrip, nullptr);
+    // No title bar: the top strip of the view moves the window; clicks elsewhere reach the game.
+    SDL_SetWindowHitTest(host->window_, hitTest, host.get());
     // Keys go straight to the game, never through an input method.
     SDL_StopTextInput();
     // Controllers already plugged in arrive as plug-in events on the first poll.
@@ -87,21 +150,68 @@ SDLHost::~SDLHost()
     gamepad_.reset();
     if (cr_) cairo_destroy(cr_);
     if (copy_) SDL_FreeSurface(copy_);
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
     SDL_Quit();
 }
 
 SDL_Surface* SDLHost::canvas()
 {
-    SDL_Surface* window = SDL_GetWindowSurface(window_);
-    if (!window) return nullptr;
-    Uint32 format = window->format->format;
-    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) return window;
-    if (!copy_ || copy_->w != window->w || copy_->h != window->h) {
+    int w = 0, h = 0;
+    if (renderer_) {
+        if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0 || w <= 0 || h <= 0) return nullptr;
+    } else {
+        SDL_Surface* window = SDL_GetWindowSurface(window_);
+        if (!window) return nullptr;
+        Uint32 format = window->format->format;
+        if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) return window;
+        w = window->w, h = window->h;
+    }
+    if (!copy_ || copy_->w != w || copy_->h != h) {
         if (copy_) SDL_FreeSurface(copy_);
-        copy_ = SDL_CreateRGBSurfaceWithFormat(0, window->w, window->h, 32, SDL_PIXELFORMAT_RGB888);
+        copy_ = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGB888);
+        if (renderer_) {
+            if (texture_) SDL_DestroyTexture(texture_);
+            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
+            if (!texture_) return nullptr;
+        }
     }
     return copy_;
+}
+
+void SDLHost::show(SDL_Surface* canvas, const std::vector<PixelRect>* damage)
+{
+    rects_.clear();
+    if (damage)
+        for (const auto& d : *damage) rects_.push_back({d.x, d.y, d.width, d.height});
+    else
+        rects_.push_back({0, 0, canvas->w, canvas->h});
+    if (rects_.empty()) return;
+    if (renderer_) {
+        for (const SDL_Rect& r : rects_)
+            SDL_UpdateTexture(texture_, &r, static_cast<const Uint8*>(canvas->pixels) + r.y * canvas->pitch + r.x * 4,
+                              canvas->pitch);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_RenderPresent(renderer_);
+        return;
+    }
+    if (canvas == copy_) SDL_BlitSurface(copy_, nullptr, SDL_GetWindowSurface(window_), nullptr);
+    if (damage)
+        SDL_UpdateWindowSurfaceRects(window_, rects_.data(), int(rects_.size()));
+    else
+        SDL_UpdateWindowSurface(window_);
+}
+
+CGPoint SDLHost::toView(int x, int y) const { return fit_.toView({x * pixelsPerUnit_, y * pixelsPerUnit_}, size_); }
+
+SDL_HitTestResult SDLCALL SDLHost::hitTest(SDL_Window* window, const SDL_Point* point, void* data)
+{
+    const auto& host = *static_cast<const SDLHost*>(data);
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) return SDL_HITTEST_NORMAL;
+    // The strip and any bar above it.
+    double y = point->y * host.pixelsPerUnit_;
+    return y < host.fit_.origin.y + dragStripHeight * host.fit_.scale ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
 }
 
 Gamepad::KeyRepeat SDLHost::keyRepeat() const
@@ -118,13 +228,37 @@ Gamepad::KeyRepeat SDLHost::keyRepeat() const
     return repeat;
 }
 
+void SDLHost::toggleFullscreen()
+{
+    bool full = SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN;
+    SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    exposed_ = true;
+}
+
+bool SDLHost::hostKey(const SDL_Event& event, bool& quit)
+{
+    // By the letters on the keys, not their places: Ctrl+Q is Q on any layout.
+    const SDL_Keysym& key = event.key.keysym;
+    if (key.sym == SDLK_q && (key.mod & KMOD_CTRL)) {
+        quit = true;
+        return true;
+    }
+    bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
+    if (key.sym == SDLK_F11 || (enter && (key.mod & KMOD_ALT))) {
+        if (event.type == SDL_KEYDOWN && !event.key.repeat) toggleFullscreen();
+        return true;
+    }
+    return false;
+}
+
 bool SDLHost::deliverEvents(SKView& view)
 {
     double now = SDL_GetTicks64() / 1000.0;
     // One look at the display per frame: polling would ask it again for every event.
     SDL_PumpEvents();
     SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+    bool quit = false;
+    while (!quit && SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (event.type) {
         case SDL_QUIT:
             return false;
@@ -134,26 +268,22 @@ bool SDLHost::deliverEvents(SKView& view)
                 view.windowDidResignKey();
                 if (gamepad_) gamepad_->forget();
             }
-            // The display lost what the window showed: the next frame is sent whole.
+            // The display lost what the window showed, or its size changed: sent whole next.
             if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_RESTORED ||
                 event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || event.window.event == SDL_WINDOWEVENT_SHOWN)
                 exposed_ = true;
             break;
         case SDL_KEYDOWN:
+            if (hostKey(event, quit)) break;
             // Repeats count as presses: a held space bar keeps firing.
             if (auto code = virtualKeyCode(event.key.keysym.scancode)) view.keyDown(*code);
             break;
         case SDL_KEYUP:
+            if (hostKey(event, quit)) break;
             if (auto code = virtualKeyCode(event.key.keysym.scancode)) view.keyUp(*code);
             break;
         case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT) {
-                // Window coordinates are y down, in window units; the view's are y up, in points.
-                int w = 0, h = 0;
-                SDL_GetWindowSize(window_, &w, &h);
-                double kx = w > 0 ? size_.width / w : 1, ky = h > 0 ? size_.height / h : 1;
-                view.mouseDown({event.button.x * kx, size_.height - event.button.y * ky});
-            }
+            if (event.button.button == SDL_BUTTON_LEFT) view.mouseDown(toView(event.button.x, event.button.y));
             break;
         case SDL_CONTROLLERDEVICEADDED:
         case SDL_CONTROLLERDEVICEREMOVED:
@@ -166,13 +296,14 @@ bool SDLHost::deliverEvents(SKView& view)
             break;
         }
     }
+    if (quit) return false;
     if (gamepad_) gamepad_->repeatHeldKeys(view, now);
     return true;
 }
 
 void SDLHost::present(const SKView& view)
 {
-    // Nobody sees a minimised or hidden window: the game runs on, but draws nothing.
+    // Nobody sees a minimised or hidden window.
     if (SDL_GetWindowFlags(window_) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) return;
     SDL_Surface* target = canvas();
     if (!target || SDL_LockSurface(target) != 0) return;
@@ -186,17 +317,30 @@ void SDLHost::present(const SKView& view)
         cairo_surface_destroy(surface); // the context holds it
         crPixels_ = target->pixels;
     }
-    // The window's pixels keep the last frame: only what changed is drawn and sent again.
-    bool keeps = target != copy_ && !exposed_;
-    const auto* damage = view.render(cr_, target->w / size_.width, keeps);
+    int units = 0, unitsHigh = 0;
+    SDL_GetWindowSize(window_, &units, &unitsHigh);
+    pixelsPerUnit_ = units > 0 ? double(target->w) / units : 1;
+    Letterbox fit = Letterbox::fit(size_, target->w, target->h);
+    if (fit != fit_) exposed_ = true, fit_ = fit;
+    // The canvas keeps the last frame (the window's own pixels, or ours before the texture):
+    // only what changed is drawn and sent again.
+    bool keeps = (target != copy_ || renderer_) && !exposed_;
+    if (!keeps) SDL_FillRect(target, nullptr, 0); // the bars, where the window's aspect is not the view's
+    const auto* damage = view.render(cr_, fit_.scale, keeps, fit_.origin);
     SDL_UnlockSurface(target);
     exposed_ = false;
-    if (target == copy_) SDL_BlitSurface(copy_, nullptr, SDL_GetWindowSurface(window_), nullptr);
-    if (!damage) {
-        SDL_UpdateWindowSurface(window_);
+    show(target, keeps ? damage : nullptr);
+}
+
+void SDLHost::waitForNextFrame(const SKView& view)
+{
+    bool unseen = SDL_GetWindowFlags(window_) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN);
+    if (!unseen && !view.isIdle()) {
+        pacer_.waitForNextFrame();
         return;
     }
-    rects_.clear();
-    for (const auto& d : *damage) rects_.push_back({d.x, d.y, d.width, d.height});
-    if (!rects_.empty()) SDL_UpdateWindowSurfaceRects(window_, rects_.data(), int(rects_.size()));
+    // Nothing would change on screen: sleep until something happens.
+    if (SDL_NumJoysticks() > 0) SDL_Delay(idlePollMs);
+    else SDL_WaitEvent(nullptr);
+    pacer_.restart();
 }

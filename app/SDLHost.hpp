@@ -1,7 +1,9 @@
 #pragma once
 
 #include "CGGeometry.hpp"
+#include "FramePacer.hpp"
 #include "Gamepad.hpp"
+#include "Letterbox.hpp"
 
 #include <SDL_rect.h>
 #include <cairo.h>
@@ -11,44 +13,68 @@
 #include <string_view>
 #include <vector>
 
+struct SDL_Renderer;
 struct SDL_Surface;
+struct SDL_Texture;
 struct SDL_Window;
 class SKView;
 
-// The one window: fixed size, no title bar, drawn at the display's pixel density. Feeds the
-// view its input and shows the frames it renders. The frames are drawn on the CPU by cairo, so
-// they go straight into the window's own pixels: no GPU texture, no software GL in between.
+// The one window: no title bar, drawn at the display's pixel density, on X11 or natively on
+// Wayland. It fits the screen, and whatever size it ends up with (fullscreen, or a window
+// manager's choice) the view is drawn uniformly scaled and centred, with black bars where the
+// aspect differs; clicks go through the same transform. Feeds the view its input, shows the
+// frames it renders and paces them. The frames are drawn on the CPU by cairo, straight into the
+// window's own pixels on X11 (shared memory, no GPU texture); on Wayland, where SDL has no such
+// path, into a texture of the window's size in pixels, so the frames stay crisp at any scale.
+// Host keys, beside the game's: F11 and Alt+Enter toggle fullscreen, Ctrl+Q quits.
 // Game controllers, plugged in at any time, play through the keys and clicks the game knows.
 class SDLHost {
 public:
     // Nothing, after one line on stderr, when there is no display to open a window on.
     // panelButtons: the nodes a gamepad's south button clicks when one is shown.
-    [[nodiscard]] static std::unique_ptr<SDLHost> open(const char* title, CGSize size,
+    [[nodiscard]] static std::unique_ptr<SDLHost> open(const char* title, CGSize size, double framesPerSecond,
                                                        std::span<const std::string_view> panelButtons);
     ~SDLHost();
     SDLHost(const SDLHost&) = delete;
     SDLHost& operator=(const SDLHost&) = delete;
 
     [[nodiscard]] CGSize size() const { return size_; }
-    // Delivers the waiting events to the view; false once the window has been closed.
+    // Delivers the waiting events to the view; false once the window is closed or Ctrl+Q pressed.
     [[nodiscard]] bool deliverEvents(SKView& view);
     // Renders the view's frame into the window and shows it.
     void present(const SKView& view);
+    // Sleeps to the next frame's deadline; while nothing moves or nobody sees the window, until
+    // something happens instead.
+    void waitForNextFrame(const SKView& view);
 
 private:
     SDLHost() = default;
 
-    // Where cairo draws: the window's pixels when their format is cairo's, else a converted copy.
+    // Where cairo draws: the window's pixels when their format is cairo's; else pixels of our own,
+    // converted into the window's, or uploaded to the texture.
     [[nodiscard]] SDL_Surface* canvas();
+    // Shows what changed of the canvas (the whole of it when no damage is given).
+    void show(SDL_Surface* canvas, const std::vector<PixelRect>* damage);
+    // A point of the window (its own units, y down) in view points (y up).
+    [[nodiscard]] CGPoint toView(int x, int y) const;
+    // Fullscreen keys and the quit key; false for a key the game should get.
+    [[nodiscard]] bool hostKey(const SDL_Event& event, bool& quit);
+    void toggleFullscreen();
+    static SDL_HitTestResult SDLCALL hitTest(SDL_Window* window, const SDL_Point* point, void* host);
     // The desktop's key repeat, which a held gamepad button follows too.
     [[nodiscard]] Gamepad::KeyRepeat keyRepeat() const;
 
     CGSize size_;
     SDL_Window* window_ = nullptr;
     SDL_Surface* copy_ = nullptr;
-    bool exposed_ = true;           // the window must be sent whole
-    std::vector<SDL_Rect> rects_;   // the parts of a frame that changed, kept between frames
+    SDL_Renderer* renderer_ = nullptr; // Wayland: the texture's way to the screen
+    SDL_Texture* texture_ = nullptr;
+    Letterbox fit_;                // as last drawn
+    double pixelsPerUnit_ = 1;     // window pixels per window unit (2 on a HiDPI Wayland output)
+    bool exposed_ = true;          // the window must be drawn and sent whole
+    std::vector<SDL_Rect> rects_;  // the parts of a frame that changed, kept between frames
     std::unique_ptr<Gamepad> gamepad_; // none when the system has no controller support
     cairo_t* cr_ = nullptr;            // drawing into the pixels at crPixels_
     const void* crPixels_ = nullptr;
+    FramePacer pacer_{60};
 };

@@ -1,5 +1,4 @@
 #include "Clock.hpp"
-#include "FramePacer.hpp"
 #include "Hud.hpp"
 #include "MixerSoundPlayer.hpp"
 #include "SDLHost.hpp"
@@ -11,7 +10,8 @@ int main()
     // Init: the window, the sound, the view and the first scene.
     AppDelegate delegate;
     TarvenkoApp app;
-    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize, panelButtonNames);
+    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize, TarvenkoApp::preferredFramesPerSecond,
+                              panelButtonNames);
     if (!host) return 1;
     delegate.applicationDidFinishLaunching();
     MonotonicClock clock;
@@ -20,12 +20,12 @@ int main()
     SKView view(host->size(), clock, sound);
     view.presentScene(app.scene());
 
-    // Update and draw, at a steady 60 frames a second, until the window closes.
-    FramePacer pacer(TarvenkoApp::preferredFramesPerSecond);
+    // Update and draw, at a steady 60 frames a second (or asleep while nothing moves), until the
+    // window closes or Ctrl+Q.
     while (host->deliverEvents(view) || !delegate.applicationShouldTerminateAfterLastWindowClosed()) {
         view.tick();
         host->present(view);
-        pacer.waitForNextFrame();
+        host->waitForNextFrame(view);
     }
 
     // De-init: the view lets go of its scene before the sound and the window go.

@@ -9,6 +9,17 @@ void SKScene::collectBusy(SKNode& node)
     }
 }
 
+bool SKScene::hasBusyNode(const SKNode& node) const
+{
+    for (auto& child : node.children()) {
+        if (child->isPaused()) continue;
+        if (child->hasActions() || child->simulates() || hasBusyNode(*child)) return true;
+    }
+    return false;
+}
+
+bool SKScene::isIdle() const { return !updates() && (isPaused() || (!hasActions() && !hasBusyNode(*this))); }
+
 SKScene::SKScene() = default;
 
 SKScene::SKScene(CGSize size) : size_(size) {}

@@ -55,6 +55,13 @@ public:
     // The window lost the keyboard: keys held now will not be seen coming up.
     virtual void windowDidResignKey() {}
 
+    // Whether update() has anything to do now. A scene whose update stands still while play is
+    // halted says so, so that a view with nothing else to run may sleep.
+    [[nodiscard]] virtual bool updates() const { return true; }
+    // A frame would change nothing: update has nothing to do and no node below a paused one
+    // has actions or particles to step.
+    [[nodiscard]] bool isIdle() const;
+
     // Frame phases, run by the view.
     // Steps the actions (and particles) of every node below the scene that no paused node holds.
     void evaluateActions(double dt, const SKActionContext& context);
@@ -69,6 +76,7 @@ private:
 
     // The nodes below with something to step and no paused node above them, into stepping_.
     void collectBusy(SKNode& node);
+    [[nodiscard]] bool hasBusyNode(const SKNode& node) const;
 
     CGSize size_{1, 1};
     SKSceneScaleMode scaleMode_ = SKSceneScaleMode::fill;

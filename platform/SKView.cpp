@@ -108,6 +108,9 @@ void SKView::tick()
 {
     double now = clock_.now();
     double dt = sceneHasTicked_ ? std::clamp(now - lastTime_, 0.0, maxActionStep) : 0;
+    // Waking from a stretch where nothing moved: one frame's step, not the time slept.
+    if (idleAtLastTick_) dt = std::min(dt, lastStep_);
+    else if (sceneHasTicked_) lastStep_ = dt;
     lastTime_ = now;
     inTick_ = true;
 
@@ -130,6 +133,7 @@ void SKView::tick()
     }
 
     inTick_ = false;
+    idleAtLastTick_ = isIdle();
     // 4. a scene presented during the frame comes in before the frame is drawn
     if (pendingScene_) {
         auto scene = std::move(pendingScene_);
@@ -173,10 +177,12 @@ CGPoint SKView::convertPointFromScene(CGPoint p) const
     return {(p.x - map.origin.x) / map.kx, (p.y - map.origin.y) / map.ky};
 }
 
-const std::vector<PixelRect>* SKView::render(cairo_t* cr, double pixelScale, bool surfaceKeepsLastFrame) const
+const std::vector<PixelRect>* SKView::render(cairo_t* cr, double pixelScale, bool surfaceKeepsLastFrame,
+                                             CGPoint at) const
 {
     cairo_save(cr);
     cairo_identity_matrix(cr);
+    cairo_translate(cr, at.x, at.y);
     cairo_scale(cr, pixelScale, pixelScale);
     // Black around a scene that does not cover the view; a covering scene paints every pixel.
     SceneMap map = sceneMap();
@@ -185,7 +191,8 @@ const std::vector<PixelRect>* SKView::render(cairo_t* cr, double pixelScale, boo
                    corner.y <= scene_->size().height && scene_->backgroundColor().alpha >= 1;
     if (!covered) {
         cairo_set_source_rgb(cr, 0, 0, 0);
-        cairo_paint(cr);
+        cairo_rectangle(cr, 0, 0, size_.width, size_.height);
+        cairo_fill(cr);
     }
     // Only a covering scene with nothing over it can be drawn in parts.
     bool inParts = surfaceKeepsLastFrame && covered && !fade_;
@@ -242,6 +249,8 @@ void SKView::mouseDownOn(const SKNode& node)
     CGRect frame = node.calculateAccumulatedFrame();
     scene_->mouseDown(SKEvent::mouse(node.parent()->convertPointToScene({frame.midX(), frame.midY()})));
 }
+
+bool SKView::isIdle() const { return !fade_ && (!scene_ || scene_->isIdle()); }
 
 SKView::RenderStats SKView::renderStats() const
 {

@@ -38,6 +38,9 @@ public:
     void presentScene(std::shared_ptr<SKScene> scene, std::shared_ptr<SKTransition> transition);
     [[nodiscard]] const std::shared_ptr<SKScene>& scene() const { return scene_; }
     [[nodiscard]] bool isTransitioning() const { return fade_ != nullptr; }
+    // The next frame would change nothing (a paused game, no fade): the host may sleep until
+    // input comes. The frame after such a stretch steps by one frame, not by the time slept.
+    [[nodiscard]] bool isIdle() const;
 
     [[nodiscard]] CGSize size() const { return size_; }
     [[nodiscard]] SoundPlayer& soundPlayer() const { return soundPlayer_; }
@@ -46,10 +49,12 @@ public:
 
     // One frame: update, actions, physics and contacts; a scene presented meanwhile comes in at the end.
     void tick();
-    // Draws the presented frame; the surface has pixelScale pixels per point. A surface that
+    // Draws the presented frame with the view's top-left corner at `origin` (surface pixels) and
+    // pixelScale pixels per point; nothing outside the view's rectangle is touched. A surface that
     // still holds the last frame drawn into it (a window's own pixels) gets only what changed:
-    // the pixels that did are returned; nothing returned means the whole surface.
-    const std::vector<PixelRect>* render(cairo_t* cr, double pixelScale, bool surfaceKeepsLastFrame = false) const;
+    // the pixels that did are returned; nothing returned means the whole view.
+    const std::vector<PixelRect>* render(cairo_t* cr, double pixelScale, bool surfaceKeepsLastFrame = false,
+                                         CGPoint at = {}) const;
 
     // Input, delivered to the presented scene unless a transition runs.
     void keyDown(std::uint16_t keyCode);
@@ -99,5 +104,7 @@ private:
     bool inTick_ = false;
     bool sceneHasTicked_ = false;
     double lastTime_ = 0;
+    double lastStep_ = 0;    // the last step taken while something moved
+    bool idleAtLastTick_ = false;
     std::unique_ptr<SKRenderer> renderer_;
 };

@@ -42,6 +42,8 @@ public:
     // Losing focus in play pauses as ESC does; in the other states nothing changes.
     void windowDidResignKey() override;
     void didBeginContact(const SKPhysicsContact& contact) override;
+    // The frame update stands still while play is halted.
+    [[nodiscard]] bool updates() const override { return playState_ == PlayState::playing; }
 
     // The game's own steps.
     virtual void showDisclaimerOrStart();

@@ -13,6 +13,9 @@ stars_move() {
         [ "$(compare -metric AE "$work/a.png" "$work/shot.png" null: 2>&1 | cut -d' ' -f1)" -gt 0 ]
 }
 laser_above() { shot && [ "$(count "$(($1 - 4))" 150 8 400 'r>0.9&&g<0.2&&b<0.2?1:0')" -gt 10 ]; }
+# Enemies fall where they will: the shot waits for its column to be clear of them, and a laser
+# outruns anything still above the top, so nothing can meet it before it is seen.
+fire_in_clear_column() { until_ok 20 no_enemy_in "$(($1 - 40))" 100 80 500 && xdotool key space; }
 # The ship's x: the centre of the widest white run across its hull (stars are eroded away).
 ship_x() {
     local box
@@ -42,7 +45,7 @@ check ship ship_at 400
 # Both bounds, then firing.
 xdotool keydown Left; check left-bound ship_at 25; xdotool keyup Left
 xdotool keydown d; check right-bound ship_at 775; xdotool keyup d
-xdotool key space
+fire_in_clear_column 775
 check laser laser_above 775
 # ESC pauses (the message in yellow, nothing moving) and resumes.
 xdotool key Escape

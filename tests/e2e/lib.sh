@@ -9,8 +9,10 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayf
 xvfb=$!
 read -r -t 10 display <"$work/displayfd" || { echo "FAILED: no X server"; kill "$xvfb"; rm -rf "$work"; exit 1; }
 game=""
+others="" # more processes of a test's own, stopped with the server
 cleanup() {
     [ -n "$game" ] && kill "$game" 2>/dev/null
+    [ -n "$others" ] && kill $others 2>/dev/null
     kill "$xvfb" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
@@ -28,10 +30,14 @@ until_ok() { # deadline_seconds command...: retries until the command succeeds
 }
 
 shot() { [ -n "$window" ] && import -window "$window" "$work/shot.png" 2>/dev/null; } # no window: no waiting for a pick
+# Where the scene's left edge sits in the window's pixels (a letterboxed view sits further in).
+ox=0
 # The pixel at scene point (x, y) as "r g b".
-pixel() { convert "$work/shot.png" -format "%[fx:int(255*p{$1,$((600 - $2))}.r)] %[fx:int(255*p{$1,$((600 - $2))}.g)] %[fx:int(255*p{$1,$((600 - $2))}.b)]" info: 2>/dev/null; }
+pixel() { local x=$(($1 + ox)); convert "$work/shot.png" -format "%[fx:int(255*p{$x,$((600 - $2))}.r)] %[fx:int(255*p{$x,$((600 - $2))}.g)] %[fx:int(255*p{$x,$((600 - $2))}.b)]" info: 2>/dev/null; }
 # How many pixels of a scene rect (x, y = its bottom-left, w, h) pass an fx test.
-count() { convert "$work/shot.png" -crop "$3x$4+$1+$((600 - $2 - $4))" +repage -fx "$5" -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null; }
+count() { convert "$work/shot.png" -crop "$3x$4+$(($1 + ox))+$((600 - $2 - $4))" +repage -fx "$5" -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null; }
+# No enemy in a scene rect (x, y = bottom-left, w, h): none of their purple and magenta there.
+no_enemy_in() { shot && [ "$(count "$1" "$2" "$3" "$4" 'r>0.35&&b>0.35&&g<0.3?1:0')" = 0 ]; }
 near() { # "r g b" r g b tolerance
     local p=($1); local t=$5
     [ ${#p[@]} = 3 ] && [ $((p[0] - $2)) -le $t ] && [ $(($2 - p[0])) -le $t ] && [ $((p[1] - $3)) -le $t ] &&
@@ -60,7 +66,7 @@ start() { # binary: starts the game, waits for its window
         { kill -0 "$game" 2>/dev/null && echo "no window from $1 (running)" ||
             { wait "$game"; echo "no window from $1 (exit status $?): $(head -c 300 "$work/err" | tr "\n" " ")"; tail -5 "$work/xvfb.log"; }; }
 }
-click() { xdotool mousemove --window "$window" "$1" "$((600 - $2))" click 1; }
+click() { xdotool mousemove --window "$window" "$(($1 + ox))" "$((600 - $2))" click 1; }
 close_window() { # asks the window to close as a window manager does; the exit status is in $status
     "$helpers/wm-close" "$window"
     status=255

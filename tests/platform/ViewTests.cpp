@@ -199,3 +199,38 @@ TEST(SKView, MouseLocationsReachTheSceneInItsCoordinates)
     EXPECT_NEAR(corner.x, 100, 1e-9);
     EXPECT_NEAR(corner.y, 0, 1e-9);
 }
+
+TEST(SKView, IdleWhileNothingMovesAndWakesWithOneFramesStep)
+{
+    struct Halted : SKScene {
+        bool running = true;
+        bool updates() const override { return running; }
+    };
+    ManualClock clock;
+    SilentSoundPlayer sound;
+    SKView view({800, 600}, clock, sound);
+    auto scene = std::make_shared<Halted>();
+    scene->setScaleMode(SKSceneScaleMode::resizeFill);
+    view.presentScene(scene);
+    auto dot = SKNode::node();
+    scene->addChild(dot);
+    dot->runAction(SKAction::moveToY(600, 10)); // one point a frame
+    auto frame = [&](double dt) { clock.advance(dt), view.tick(); };
+    frame(1.0 / 60), frame(1.0 / 60), frame(1.0 / 60);
+
+    EXPECT_FALSE(view.isIdle()) << "the scene's update has work";
+    scene->running = false;
+    EXPECT_FALSE(view.isIdle()) << "a node still moves";
+    dot->setPaused(true);
+    EXPECT_TRUE(view.isIdle());
+    frame(1.0 / 60);
+
+    // The host slept five seconds; the frame that wakes steps one frame, not the time slept.
+    double y = dot->position().y;
+    dot->setPaused(false);
+    EXPECT_FALSE(view.isIdle());
+    frame(5);
+    EXPECT_NEAR(dot->position().y - y, 1, 1e-9);
+    frame(1.0 / 60);
+    EXPECT_NEAR(dot->position().y - y, 2, 1e-9);
+}

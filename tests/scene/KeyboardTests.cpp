@@ -27,8 +27,10 @@ TEST(GameSceneKeyboard, EscPausesEveryNodeAndResumesThemAll)
     stage.press(SKKey::d);
     stage.frames(10);
 
+    EXPECT_FALSE(stage.view.isIdle()) << "in play the game has frames to run";
     stage.press(SKKey::escape);
     EXPECT_TRUE(s.isGamePaused());
+    EXPECT_TRUE(stage.view.isIdle()) << "paused: no frame would change anything";
     EXPECT_FALSE(s.pauseLabel()->isHidden());
     EXPECT_FALSE(s.isMovingLeft()) << "held keys are let go";
     EXPECT_FALSE(s.isMovingRight());
@@ -70,6 +72,7 @@ TEST(GameSceneKeyboard, PauseIsRefusedWhileAPanelIsUp)
     stage.press(SKKey::escape);
     stage.press(SKKey::escape);
     EXPECT_TRUE(stage.scene->isGamePaused()) << "the warning holds play, untouched by ESC";
+    EXPECT_FALSE(stage.view.isIdle()) << "the stars fall behind the warning";
     EXPECT_EQ(pausedNodes(*stage.scene), 0);
     EXPECT_FALSE(stage.scene->pauseLabel());
 }

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The game natively on Wayland, with no X display of its own: weston runs nested in the test's X
+# server (its x11 back end and pixman renderer give it an output and a seat, which xdotool's
+# events reach through weston's window), and its kiosk shell shows the game fullscreen on a
+# 1000 × 600 output, so the view is letterboxed 100 points in from either side.
+#   wayland.sh BUILD_DIR
+set -uo pipefail
+build=$1
+helpers=$build/bin
+source "$(dirname "$0")/lib.sh"
+
+runtime=$work/runtime
+mkdir -m 700 "$runtime"
+XDG_RUNTIME_DIR=$runtime weston --backend=x11-backend.so --use-pixman --shell=kiosk-shell.so --width=1000 \
+    --height=600 --socket=tarvenko-test --idle-time=0 >"$work/weston.log" 2>&1 &
+others=$!
+until_ok 10 eval 'window=$(xdotool search --onlyvisible --class "Weston Compositor" 2>/dev/null | head -1); [ -n "$window" ]' &&
+    until_ok 10 test -S "$runtime/tarvenko-test" || { echo "FAILED: weston did not start"; tail -5 "$work/weston.log"; exit 1; }
+ox=100
+
+env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=tarvenko-test "$build/bin/tarvenko" >"$work/out" 2>"$work/err" &
+game=$!
+check panel panel_shown
+check bars-black eval 'near "$(convert "$work/shot.png" -format "%[fx:int(255*p{50,300}.r)] %[fx:int(255*p{50,300}.g)] %[fx:int(255*p{50,300}.b)]" info:)" 0 0 0 0'
+# A click on the words "Devam Et", through the letterbox, starts play; keys steer.
+click 400 188
+check continue panel_gone
+check ship ship_at 400
+xdotool keydown Right; check right-bound ship_at 775; xdotool keyup Right
+# Ctrl+Q quits from play, with status 0.
+xdotool key ctrl+q
+status=255
+if until_ok 5 eval '! kill -0 $game 2>/dev/null'; then wait "$game"; status=$?; fi
+game=""
+expect quit-status [ "$status" = 0 ]
+expect quiet-stdout [ ! -s "$work/out" ]
+expect quiet-stderr [ ! -s "$work/err" ]
+[ -s "$work/err" ] && sed 's/^/    stderr: /' "$work/err"
+finish
