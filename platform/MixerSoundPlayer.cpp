@@ -1,9 +1,13 @@
 #include "MixerSoundPlayer.hpp"
 
 #include "Diagnostics.hpp"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
+#include <filesystem>
+#include <string>
 
 namespace {
 // A held fire key repeats about 30 times a second; 32 channels leave every zap room to finish.
@@ -11,10 +15,29 @@ constexpr int channels = 32;
 // Samples mixed at a time: 23 ms at 44.1 kHz, soon enough for a shot to sound with its laser,
 // and the mixing thread wakes half as often as with 512 (its wake-ups were a tenth of our CPU).
 constexpr int mixChunk = 1024;
+// A short effect is a few hundred kilobytes; anything near this is not one.
+constexpr std::uintmax_t maxSoundBytes = 16 << 20;
+
+// ALSA prints a line of its own for every step of a failed open (eight without a sound card);
+// the game's one line says it all. SDL loads ALSA itself, so its error handler is set through
+// the same library, if the system has it.
+void silent(const char*, int, const char*, int, const char*, ...) {}
+
+void quietenAlsa()
+{
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!alsa) return;
+    // Kept loaded: the handler must outlive every use of ALSA.
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    if (auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler")))
+        setHandler(silent);
+}
+
 } // namespace
 
 MixerSoundPlayer::MixerSoundPlayer(const SKBundle& bundle) : bundle_(bundle)
 {
+    quietenAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         Diagnostics::tell(std::string("no audio (") + SDL_GetError() + "); playing silently");
         return;
@@ -46,11 +69,17 @@ Mix_Chunk* MixerSoundPlayer::chunk(const std::string& fileName)
 {
     if (auto it = chunks_.find(fileName); it != chunks_.end()) return it->second;
     Mix_Chunk* loaded = nullptr;
-    if (auto path = bundle_.pathForResource(fileName)) {
-        loaded = Mix_LoadWAV(path->c_str());
-        if (!loaded) Diagnostics::tell("sound " + path->string() + ": " + Mix_GetError() + "; not played");
-    } else {
-        Diagnostics::tell("sound " + fileName + " is missing from " + bundle_.directory().string() + "; not played");
+    auto found = bundle_.find(fileName);
+    std::string named = (bundle_.directory() / fileName).string();
+    std::error_code error;
+    if (!found.path) {
+        Diagnostics::tell("sound " + named + " " + found.problem + "; not played");
+    } else if (auto bytes = std::filesystem::file_size(*found.path, error); !error && bytes > maxSoundBytes) {
+        Diagnostics::tell("sound " + named + " is too large (" + std::to_string(bytes >> 20) + " MB, at most " +
+                          std::to_string(maxSoundBytes >> 20) + "); not played");
+    } else if (!(loaded = Mix_LoadWAV(found.path->c_str()))) {
+        Diagnostics::tell("sound " + named + " is not a WAV file that can be played (" + Mix_GetError() +
+                          "); not played");
     }
     chunks_.emplace(fileName, loaded);
     return loaded;

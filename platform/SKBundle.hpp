@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // Finds resource files by name in one folder.
@@ -13,8 +14,18 @@ public:
     // the build tree and in an installed prefix.
     [[nodiscard]] static const SKBundle& main();
 
-    // The file's path if it exists.
-    [[nodiscard]] std::optional<std::filesystem::path> pathForResource(std::string_view fileName) const;
+    // A resource looked for: its path when it is a file that can be read, else what is wrong.
+    struct Found {
+        std::optional<std::filesystem::path> path;
+        bool missing = false; // nothing of that name at all
+        std::string problem;  // "is missing", "is a directory, not a file", "cannot be read (…)", …
+    };
+    [[nodiscard]] Found find(std::string_view fileName) const;
+    // The file's path if it is one that can be read.
+    [[nodiscard]] std::optional<std::filesystem::path> pathForResource(std::string_view fileName) const
+    {
+        return find(fileName).path;
+    }
     [[nodiscard]] const std::filesystem::path& directory() const { return directory_; }
 
 private:

@@ -47,16 +47,21 @@ std::optional<SKCoder> SKCoder::parse(std::string_view text, std::string& error)
 
 std::optional<SKCoder> SKCoder::sceneNamed(std::string_view name, const SKBundle& bundle)
 {
-    auto path = bundle.pathForResource(std::string(name) + ".scene.json");
-    if (!path) return std::nullopt;
-    auto fail = [&](const std::string& reason) -> std::optional<SKCoder> {
-        Diagnostics::tell("scene " + path->string() + ": " + reason + "; using the built-in scene");
+    // The scene resource is optional: only one that is there but cannot be used is told.
+    std::string fileName = std::string(name) + ".scene.json";
+    // what: " is a directory, not a file", ": not JSON", …
+    auto fail = [&](const std::string& what) -> std::optional<SKCoder> {
+        Diagnostics::tell("scene " + (bundle.directory() / fileName).string() + what + "; using the built-in scene");
         return std::nullopt;
     };
+    auto found = bundle.find(fileName);
+    if (found.missing) return std::nullopt;
+    if (!found.path) return fail(" " + found.problem);
+    const auto& path = found.path;
     std::string error;
     auto text = resource::readText(*path, maxFileBytes, error);
-    if (!text) return fail(error);
+    if (!text) return fail(": " + error);
     auto coder = parse(*text, error);
-    if (!coder) return fail(error);
+    if (!coder) return fail(": " + error);
     return coder;
 }

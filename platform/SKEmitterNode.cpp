@@ -117,23 +117,25 @@ std::optional<SKEmitterNode::Settings> SKEmitterNode::parse(std::string_view tex
 std::shared_ptr<SKEmitterNode> SKEmitterNode::nodeWithFileNamed(std::string_view name, const SKBundle& bundle)
 {
     std::string fileName = std::string(name) + ".emitter.json";
-    auto path = bundle.pathForResource(fileName);
-    if (!path) return nullptr;
-
     // Loaded again on every call, a broken file would say so on every hit: once is enough.
-    auto fail = [&](const std::string& reason) -> std::shared_ptr<SKEmitterNode> {
-        std::string line = "emitter " + path->string() + ": " + reason + "; not shown";
+    std::string named = (bundle.directory() / fileName).string();
+    // what: " is missing", ": not JSON", …
+    auto fail = [&](const std::string& what) -> std::shared_ptr<SKEmitterNode> {
+        std::string line = "emitter " + named + what + "; not shown";
         Diagnostics::tellOnce(line, line);
         return nullptr;
     };
+    auto found = bundle.find(fileName);
+    if (!found.path) return fail(" " + found.problem);
+    const auto& path = found.path;
     std::string error;
     auto text = resource::readText(*path, maxFileBytes, error);
-    if (!text) return fail(error);
+    if (!text) return fail(": " + error);
     std::vector<std::string> warnings;
     auto settings = parse(*text, error, &warnings);
-    if (!settings) return fail(error);
+    if (!settings) return fail(": " + error);
     for (const auto& warning : warnings) {
-        std::string line = "emitter " + path->string() + ": " + warning;
+        std::string line = "emitter " + named + ": " + warning;
         Diagnostics::tellOnce(line, line);
     }
     return std::make_shared<SKEmitterNode>(std::move(*settings));

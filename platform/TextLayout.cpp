@@ -1,6 +1,8 @@
 #include "TextLayout.hpp"
 
 #include "Diagnostics.hpp"
+
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -18,7 +20,7 @@ constexpr const char* standInFamilies = "Lato,sans-serif";
 constexpr CGFloat maxFontSize = 1000;
 
 // Says once if not even the stand-in is installed: the text then comes in whatever font
-// fontconfig finds, and may miss letters.
+// fontconfig finds, and may miss letters; or if there is no font at all, when text shows as boxes.
 void checkStandIn()
 {
     PangoFontMap* map = pango_cairo_font_map_get_default();
@@ -28,7 +30,12 @@ void checkStandIn()
     bool found = false;
     for (int i = 0; i < count && !found; ++i) found = std::string(pango_font_family_get_name(families[i])) == "Lato";
     g_free(families);
-    if (!found) Diagnostics::tellOnce("no Lato", "the Lato font is not installed; labels use the system's default font");
+    // Pango names its generic families even when fontconfig has no font to give them.
+    FcFontSet* fonts = FcConfigGetFonts(FcConfigGetCurrent(), FcSetSystem);
+    if (!fonts || fonts->nfont == 0)
+        Diagnostics::tellOnce("no fonts", "no fonts are installed (fontconfig finds none); text cannot be drawn");
+    else if (!found)
+        Diagnostics::tellOnce("no Lato", "the Lato font is not installed; labels use the system's default font");
 }
 
 PangoContext* measuringContext()

@@ -37,9 +37,12 @@ scenario() {
 }
 
 # The emitter file is read on every hit: sweep and fire until one lands, then look at what was
-# told (the game's own line on stdout when the file is missing, one stderr line when broken).
+# told: the game's own line on stdout for each explosion it cannot show, and each cause on stderr
+# once. stream: where the first hit shows (out: the game's line; err: the word).
 hit_scenario() {
     local name=$1 breaks=$2 stream=$3 word=$4 lines=${5:-1}
+    local waitfor=$word
+    [ "$stream" = out ] && waitfor="Hata"
     rm -rf "$data.saved" && cp -r "$data" "$data.saved"
     (cd "$data" && eval "$breaks")
     start "$prefix/bin/tarvenko"
@@ -50,33 +53,41 @@ hit_scenario() {
           xdotool keydown $key key space sleep 0.1 key space sleep 0.1 keyup $key 2>/dev/null || exit 0
       done ) &
     local player=$!
-    if until_ok 40 grep -q "$word" "$work/$stream"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name-hit"; fi
+    if until_ok 40 grep -q "$waitfor" "$work/$stream"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name-hit"; fi
     kill "$player" 2>/dev/null; wait "$player" 2>/dev/null
     sleep 0.5 # a few more hits, to see that the cause is told once
     close_window
     expect "$name-exit" [ "$status" = 0 ]
     # A file that cannot be used is a missing one to the game, which says so on stdout per hit.
     expect "$name-stdout-only-the-game's-line" [ -z "$(grep -v "^Hata: 'Explosion.sks' dosyası Xcode projesinde bulunamadı!$" "$work/out")" ]
-    if [ "$stream" = err ]; then
-        expect "$name-stderr-once-per-cause" [ "$(wc -l <"$work/err")" = "$lines" ]
-    else
-        expect "$name-stderr-quiet" [ ! -s "$work/err" ]
-    fi
+    expect "$name-stderr-once-per-cause" [ "$(wc -l <"$work/err")" = "$lines" ]
+    expect "$name-stderr-says-$word" grep -q "$word" "$work/err"
+    [ "$failed" = 0 ] || sed "s/^/    $name stderr: /" "$work/err"
     rm -rf "$data" && mv "$data.saved" "$data"
 }
 
 scenario intact ":" ""
-hit_scenario emitter-missing "rm Explosion.emitter.json" out "Hata"
+hit_scenario emitter-missing "rm Explosion.emitter.json" out "Explosion.emitter.json is missing"
+hit_scenario emitter-directory "rm Explosion.emitter.json && mkdir Explosion.emitter.json" out "is a directory"
+hit_scenario emitter-link-loop "rm Explosion.emitter.json && ln -s Explosion.emitter.json Explosion.emitter.json" out "loop"
 hit_scenario emitter-empty ": > Explosion.emitter.json" err "Explosion.emitter.json"
 hit_scenario emitter-nan "echo '{\"speed\": NaN}' > Explosion.emitter.json" err "Explosion.emitter.json"
 hit_scenario emitter-truncated "head -c 40 Explosion.emitter.json > e && mv e Explosion.emitter.json" err "Explosion.emitter.json"
 hit_scenario emitter-absurd "echo '{\"birthRate\": 1e9, \"lifetime\": -3}' > Explosion.emitter.json" err "birthRate" 2
 scenario laser-missing "rm laser.wav" "laser.wav"
 scenario explosion-empty ": > explosion.wav" "explosion.wav"
-scenario laser-not-a-wave "echo 'not a sound' > laser.wav" "laser.wav"
+scenario laser-not-a-wave "echo 'not a sound' > laser.wav" "laser.wav is not a WAV file"
+scenario laser-directory "rm laser.wav && mkdir laser.wav" "laser.wav is a directory"
+scenario laser-link-loop "rm laser.wav && ln -s laser.wav laser.wav" "laser.wav is a loop"
+scenario laser-too-large "truncate -s 20M laser.wav" "laser.wav is too large"
+scenario scene-directory "mkdir GameScene.scene.json" "GameScene.scene.json is a directory"
 scenario scene-malformed "echo '{\"size\": [800' > GameScene.scene.json" "GameScene.scene.json"
 scenario scene-absurd "echo '{\"size\": [1e300, -4]}' > GameScene.scene.json" "GameScene.scene.json"
 SDL_AUDIODRIVER=no-such-device scenario no-audio-device ":" "silently"
+# Without a sound card ALSA has lines of its own to print; the game's one line is all that shows.
+if ! grep -q '^ *[0-9]' /proc/asound/cards 2>/dev/null; then
+    SDL_AUDIODRIVER=alsa scenario no-sound-card ":" "silently"
+fi
 # Fonts: a fontconfig that knows only the DejaVu fonts, so neither the requested family nor its
 # stand-in is there.
 cat >"$work/fonts.conf" <<CONF
@@ -84,4 +95,25 @@ cat >"$work/fonts.conf" <<CONF
 <fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>$work/fontcache</cachedir></fontconfig>
 CONF
 FONTCONFIG_FILE=$work/fonts.conf scenario no-stand-in-font ":" "Lato"
+# And one that knows no font at all: the text cannot be drawn, and the game says so.
+mkdir -p "$work/nofonts"
+cat >"$work/nofonts.conf" <<CONF
+<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig><dir>$work/nofonts</dir><cachedir>$work/fontcache</cachedir></fontconfig>
+CONF
+FONTCONFIG_FILE=$work/nofonts.conf scenario no-fonts ":" "text cannot be drawn"
+
+# No display to reach: one line naming it, exit status 1, no window.
+display_case() { # name word env...
+    local name=$1 word=$2; shift 2
+    env "$@" "$prefix/bin/tarvenko" >"$work/out" 2>"$work/err"
+    expect "$name-status" [ "$?" = 1 ]
+    expect "$name-one-line" [ "$(wc -l <"$work/err")" = 1 ]
+    expect "$name-says-$word" grep -q -- "$word" "$work/err"
+    [ "$failed" = 0 ] || sed "s/^/    $name stderr: /" "$work/err"
+}
+display_case dead-x11 "the X display :198" -u WAYLAND_DISPLAY DISPLAY=:198
+display_case no-display "neither WAYLAND_DISPLAY nor DISPLAY" -u WAYLAND_DISPLAY -u DISPLAY
+display_case no-runtime-dir "XDG_RUNTIME_DIR is not set" -u DISPLAY -u XDG_RUNTIME_DIR WAYLAND_DISPLAY=wayland-9
+display_case dead-wayland "no socket at $work/wayland-9" -u DISPLAY XDG_RUNTIME_DIR="$work" WAYLAND_DISPLAY=wayland-9
 finish
