@@ -1,37 +1,50 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing
-# (Debian packages from tools/packages.txt), configure and build first.
+# (Debian packages from tools/packages.txt: `make run` those for building and playing, `make test`
+# the test tools too), configure and build first.
 PRESET ?= default
 BUILD := build/$(PRESET)
 
-.PHONY: all deps configure build run test bench package screenshot sounds fuzz soak clean
+.PHONY: all deps test-deps configure configure-tests build run test bench package screenshot sounds fuzz soak clean
 
 all: build
 
 deps:
 	@tools/install-deps
 
+test-deps:
+	@tools/install-deps --tests
+
 configure: deps
 	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)
+
+# Configured again when the last configure found no test tools, so the tests are built now.
+configure-tests: test-deps
+	@test -f $(BUILD)/build.ninja && grep -q '^TARVENKO_TESTS_BUILT:INTERNAL=ON' $(BUILD)/CMakeCache.txt \
+	  || cmake --preset $(PRESET)
 
 build: configure
 	@cmake --build --preset $(PRESET)
 
-run: build
+run: configure
+	@cmake --build --preset $(PRESET) --target tarvenko
 	$(BUILD)/bin/tarvenko
 
-test: build
+test: configure-tests
+	@cmake --build --preset $(PRESET)
 	ctest --preset $(PRESET) --timeout 600
 
-bench: build
+bench: configure-tests
+	@cmake --build --preset $(PRESET)
 	bench/run $(BUILD)
 
 # A Debian package of the game, in $(BUILD)/package/.
-package: build
+package: configure-tests
+	@cmake --build --preset $(PRESET)
 	cd $(BUILD) && cpack -B package
 
 # Each resource parser under libFuzzer for a minute (FUZZ_SECONDS), from tests/fuzz/corpus.
 FUZZ_SECONDS ?= 60
-fuzz: deps
+fuzz: test-deps
 	@test -f build/fuzz/build.ninja || cmake --preset fuzz
 	@cmake --build --preset fuzz
 	@for target in EmitterFuzz:emitter SceneFuzz:scene; do \
@@ -40,11 +53,13 @@ fuzz: deps
 	    build/fuzz/corpus/$${target#*:} tests/fuzz/corpus/$${target#*:} || exit 1; \
 	done
 
-# An hour of random play under the address and undefined-behaviour sanitizers.
+# An hour of random play under the address and undefined-behaviour sanitizers, with the game's
+# own resources (the soak refuses to run without them).
 SOAK_MINUTES ?= 60
-soak: deps
-	@test -f build/asan/build.ninja || cmake --preset asan
-	@cmake --build --preset asan --target soak
+soak: test-deps
+	@test -f build/asan/build.ninja && grep -q '^TARVENKO_TESTS_BUILT:INTERNAL=ON' build/asan/CMakeCache.txt \
+	  || cmake --preset asan
+	@cmake --build --preset asan --target soak tarvenko_resources
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 build/asan/bin/soak $(SOAK_MINUTES)
 

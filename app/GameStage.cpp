@@ -23,6 +23,15 @@ GameStage::~GameStage()
     cairo_surface_destroy(surface_);
 }
 
+std::string GameStage::unusableResources(const SKBundle& resources)
+{
+    for (const char* name : {"laser.wav", "explosion.wav", "Explosion.emitter.json"}) {
+        auto found = resources.find(name);
+        if (!found.path) return (resources.directory() / name).string() + " " + found.problem;
+    }
+    return "";
+}
+
 void GameStage::frames(int n)
 {
     for (int i = 0; i < n; ++i) {

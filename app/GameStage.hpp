@@ -39,6 +39,10 @@ public:
     GameStage(const GameStage&) = delete;
     GameStage& operator=(const GameStage&) = delete;
 
+    // Why the game's own resources cannot be used, if they cannot ("" when they can): a long run
+    // must play with them, the explosion's particles above all, not quietly without.
+    [[nodiscard]] static std::string unusableResources(const SKBundle& resources = SKBundle::main());
+
     // Frames of the game, each 1/60 s after the last.
     void frames(int n = 1);
     void press(std::uint16_t key) { view.keyDown(key); }

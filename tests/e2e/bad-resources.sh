@@ -16,7 +16,7 @@ scenario() {
     local name=$1 breaks=$2 word=$3
     rm -rf "$data.saved" && cp -r "$data" "$data.saved"
     (cd "$data" && eval "$breaks")
-    start "$prefix/bin/tarvenko"
+    start "$prefix/games/tarvenko"
     check "$name-panel" panel_shown
     click 400 188
     check "$name-plays" ship_at 400
@@ -45,7 +45,7 @@ hit_scenario() {
     [ "$stream" = out ] && waitfor="Hata"
     rm -rf "$data.saved" && cp -r "$data" "$data.saved"
     (cd "$data" && eval "$breaks")
-    start "$prefix/bin/tarvenko"
+    start "$prefix/games/tarvenko"
     check "$name-panel" panel_shown
     click 400 188
     ( for i in $(seq 200); do
@@ -106,7 +106,7 @@ FONTCONFIG_FILE=$work/nofonts.conf scenario no-fonts ":" "text cannot be drawn"
 # No display to reach: one line naming it, exit status 1, no window.
 display_case() { # name word env...
     local name=$1 word=$2; shift 2
-    env "$@" "$prefix/bin/tarvenko" >"$work/out" 2>"$work/err"
+    env "$@" "$prefix/games/tarvenko" >"$work/out" 2>"$work/err"
     expect "$name-status" [ "$?" = 1 ]
     expect "$name-one-line" [ "$(wc -l <"$work/err")" = 1 ]
     expect "$name-says-$word" grep -q -- "$word" "$work/err"

@@ -9,7 +9,7 @@ failed=0 passed=0
 expect() { if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $1"; fi; }
 
 cmake --install "$1" --prefix "$prefix" >/dev/null
-expect binary test -x "$prefix/bin/tarvenko"
+expect binary test -x "$prefix/games/tarvenko"
 for f in laser.wav explosion.wav Explosion.emitter.json; do expect "resource-$f" test -s "$prefix/share/tarvenko/$f"; done
 expect desktop-entry desktop-file-validate "$prefix/share/applications/tarvenko.desktop"
 expect window-class grep -qx 'StartupWMClass=tarvenko' "$prefix/share/applications/tarvenko.desktop"

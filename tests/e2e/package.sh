@@ -22,19 +22,25 @@ expect recommends grep -q hicolor-icon-theme <<<"$(fields Recommends)"
 expect maintainer grep -q '<.*@.*>' <<<"$(fields Maintainer)"
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for f in usr/bin/tarvenko usr/share/tarvenko/laser.wav usr/share/tarvenko/explosion.wav \
+for f in usr/games/tarvenko usr/share/tarvenko/laser.wav usr/share/tarvenko/explosion.wav \
     usr/share/tarvenko/Explosion.emitter.json usr/share/applications/tarvenko.desktop \
     usr/share/icons/hicolor/scalable/apps/tarvenko.svg usr/share/icons/hicolor/48x48/apps/tarvenko.png \
-    usr/share/man/man6/tarvenko.6.gz usr/share/doc/tarvenko/copyright; do
+    usr/share/man/man6/tarvenko.6.gz usr/share/doc/tarvenko/copyright usr/share/doc/tarvenko/changelog.gz; do
     expect "holds-$f" grep -qx "\./$f" <<<"$files"
 done
-expect only-the-game [ "$(grep -c '^\./usr/bin/.' <<<"$files")" = 1 ]
+expect only-the-game [ "$(grep -c '^\./usr/\(bin\|games\)/.' <<<"$files")" = 1 ]
 expect nothing-outside-usr [ "$(grep -vc '^\./usr/\|^\./$' <<<"$files")" = 0 ]
 
 # Unpacked where no build tree is near, it still finds its resources: a quiet start and a game.
 dpkg-deb -x "$deb" "$work/root"
-expect stripped [ -z "$(readelf -S "$work/root/usr/bin/tarvenko" | grep debug_info)" ]
-start "$work/root/usr/bin/tarvenko"
+expect stripped [ -z "$(readelf -S "$work/root/usr/games/tarvenko" | grep debug_info)" ]
+# What lintian says: no error, no warning, and the hardening Debian asks for.
+expect lintian-there [ -n "$(command -v lintian)" ]
+lintian --pedantic --info --tag-display-limit 0 "$deb" >"$work/lintian" 2>/dev/null
+expect lintian-no-errors-or-warnings [ -z "$(grep -E '^(E|W):' "$work/lintian")" ]
+expect lintian-hardened [ -z "$(grep hardening- "$work/lintian")" ]
+[ "$failed" = 0 ] || sed 's/^/    lintian: /' "$work/lintian"
+start "$work/root/usr/games/tarvenko"
 check panel panel_shown
 click 400 188
 check plays ship_at 400

@@ -17,7 +17,7 @@ struct Abuse : GameStage {
     std::vector<double> frameMs;
     int mostNodes = 0;
 
-    Abuse() : GameStage(true) {}
+    Abuse() : GameStage(true) { EXPECT_EQ(unusableResources(), "") << "the abuse plays with the game's own resources"; }
     GameScene& scene() { return current(); }
 
     // A minute of frames, with the input given before each.

@@ -38,6 +38,10 @@ int main(int argc, char** argv)
     std::mt19937 random(argc > 2 ? unsigned(std::atoi(argv[2])) : 20261206u);
     auto chance = [&](double p) { return std::uniform_real_distribution<double>(0, 1)(random) < p; };
 
+    if (std::string unusable = GameStage::unusableResources(); !unusable.empty()) {
+        std::fprintf(stderr, "soak: %s; it plays with the game's own resources only\n", unusable.c_str());
+        return 1;
+    }
     GameStage stage({.disclaimerAccepted = false, .recordSounds = false});
     stage.scene.reset(); // a restart must free the first scene
 
