@@ -3,6 +3,7 @@
 #include "Diagnostics.hpp"
 #include "KeyMap.hpp"
 #include "SKView.hpp"
+#include "SoundPlayer.hpp"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -339,8 +340,10 @@ void SDLHost::waitForNextFrame(const SKView& view)
         pacer_.waitForNextFrame();
         return;
     }
-    // Nothing would change on screen: sleep until something happens.
+    // Nothing would change on screen: sleep until something happens, and the sound with it.
+    view.soundPlayer().suspend(true);
     if (SDL_NumJoysticks() > 0) SDL_Delay(idlePollMs);
     else SDL_WaitEvent(nullptr);
+    view.soundPlayer().suspend(false);
     pacer_.restart();
 }

@@ -53,11 +53,28 @@ MixerSoundPlayer::MixerSoundPlayer(const SKBundle& bundle) : bundle_(bundle)
     int outChannels = 0;
     Mix_QuerySpec(&frequency_, &format, &outChannels);
     bytesPerFrame_ = (SDL_AUDIO_BITSIZE(format) / 8) * outChannels;
+    // SDL_mixer does not tell which device it opened; it is the one that plays (the first id
+    // after the legacy device's 1, as nothing else here opens one).
+    for (SDL_AudioDeviceID id = 2; id < 64 && !device_; ++id)
+        if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) device_ = id;
+}
+
+void MixerSoundPlayer::suspend(bool suspended)
+{
+    if (!device_ || suspended == suspended_) return;
+    suspended_ = suspended;
+    // Pausing the device would still wake its thread ~43 times a second to mix silence; holding
+    // its lock keeps the thread waiting, at no cost, until the lock is let go.
+    if (suspended)
+        SDL_LockAudioDevice(device_);
+    else
+        SDL_UnlockAudioDevice(device_);
 }
 
 MixerSoundPlayer::~MixerSoundPlayer()
 {
     if (!open_) return;
+    suspend(false);
     Mix_HaltChannel(-1);
     for (auto& [name, chunk] : chunks_)
         if (chunk) Mix_FreeChunk(chunk);

@@ -7,6 +7,7 @@
 #include <string>
 
 struct Mix_Chunk;
+using SDL_AudioDeviceID = unsigned int;
 
 // Plays effects through SDL_mixer on enough channels for a held fire key. Each file is loaded
 // once. Without an audio device, or for a file that is missing or unreadable, it stays silent
@@ -22,6 +23,7 @@ public:
     void preload(std::initializer_list<const char*> fileNames);
     void play(const std::string& fileName) override;
     [[nodiscard]] double duration(const std::string& fileName) override;
+    void suspend(bool suspended) override;
     [[nodiscard]] bool hasDevice() const { return open_; }
 
 private:
@@ -29,6 +31,8 @@ private:
 
     SKBundle bundle_;
     bool open_ = false;
+    SDL_AudioDeviceID device_ = 0; // the mixer's
+    bool suspended_ = false;
     int frequency_ = 0;
     int bytesPerFrame_ = 0;
     std::map<std::string, Mix_Chunk*> chunks_; // null for a file that failed, so it is tried once

@@ -10,6 +10,9 @@ public:
     virtual void play(const std::string& fileName) = 0;
     // Seconds; 0 when the sound is unknown or cannot be played.
     [[nodiscard]] virtual double duration(const std::string& /*fileName*/) { return 0; }
+    // While the game sleeps (paused, nothing moving), the sound holds still too, mid-effect if
+    // need be, and goes on where it was when woken.
+    virtual void suspend(bool /*suspended*/) {}
 };
 
 class SilentSoundPlayer final : public SoundPlayer {

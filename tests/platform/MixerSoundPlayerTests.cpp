@@ -1,8 +1,11 @@
 #include "MixerSoundPlayer.hpp"
 #include "WavFile.hpp"
 
+#include <SDL.h>
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -68,5 +71,34 @@ TEST(MixerSoundPlayer, NoAudioDeviceMeansSilenceAndOneNote)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(lines(err), 1) << err;
     EXPECT_NE(err.find("silently"), std::string::npos) << err;
+    unsetenv("SDL_AUDIODRIVER");
+}
+
+TEST(MixerSoundPlayer, SuspendedTheMixingStopsAndGoesOnWhenWoken)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    TempBundle t;
+    t.writeWav("laser.wav", 0.1);
+    MixerSoundPlayer player{SKBundle(t.dir)};
+    ASSERT_TRUE(player.hasDevice());
+    // Counts the mixer's passes: its thread runs one for every buffer it fills.
+    static std::atomic<int> mixes;
+    Mix_SetPostMix([](void*, Uint8*, int) { ++mixes; }, nullptr);
+    auto passesWithin = [&](int ms) {
+        int before = mixes;
+        SDL_Delay(ms);
+        return mixes - before;
+    };
+    EXPECT_GT(passesWithin(300), 0) << "a running mixer fills buffers, silent or not";
+
+    player.suspend(true);
+    player.play("laser.wav");
+    EXPECT_EQ(passesWithin(300), 0) << "suspended: not one pass";
+    player.suspend(false);
+    for (int i = 0; i < 20 && mixes == 0; ++i) SDL_Delay(100);
+    EXPECT_GT(passesWithin(300), 0) << "woken, it goes on";
+
+    player.suspend(true); // and lets go when it ends, suspended or not
+    Mix_SetPostMix(nullptr, nullptr);
     unsetenv("SDL_AUDIODRIVER");
 }
