@@ -4,6 +4,7 @@
 #include "FramePacer.hpp"
 #include "Gamepad.hpp"
 #include "Letterbox.hpp"
+#include "WaylandFrames.hpp"
 
 #include <SDL_rect.h>
 #include <cairo.h>
@@ -24,8 +25,9 @@ class SKView;
 // manager's choice) the view is drawn uniformly scaled and centred, with black bars where the
 // aspect differs; clicks go through the same transform. Feeds the view its input, shows the
 // frames it renders and paces them. The frames are drawn on the CPU by cairo, straight into the
-// window's own pixels on X11 (shared memory, no GPU texture); on Wayland, where SDL has no such
-// path, into a texture of the window's size in pixels, so the frames stay crisp at any scale.
+// window's own pixels on X11, and into shared-memory buffers of the window's size in pixels on
+// Wayland (crisp at any scale); no GPU texture, no software GL in between. Where a compositor
+// offers no shared memory, SDL's texture is the way.
 // Host keys, beside the game's: F11 and Alt+Enter toggle fullscreen, Ctrl+Q quits.
 // Game controllers, plugged in at any time, play through the keys and clicks the game knows.
 class SDLHost {
@@ -67,7 +69,8 @@ private:
     CGSize size_;
     SDL_Window* window_ = nullptr;
     SDL_Surface* copy_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr; // Wayland: the texture's way to the screen
+    std::unique_ptr<WaylandFrames> wayland_; // Wayland: our pixels, shared with the compositor
+    SDL_Renderer* renderer_ = nullptr;       // or, failing that, SDL's texture
     SDL_Texture* texture_ = nullptr;
     Letterbox fit_;                // as last drawn
     double pixelsPerUnit_ = 1;     // window pixels per window unit (2 on a HiDPI Wayland output)

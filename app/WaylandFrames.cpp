@@ -1,0 +1,143 @@
+#include "WaylandFrames.hpp"
+
+#include <SDL_syswm.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+// Enough for the compositor to hold one frame while another is drawn; a third when it lags.
+constexpr std::size_t maxBuffers = 3;
+// Past this many rects a buffer is brought up to date whole.
+constexpr std::size_t maxStaleRects = 256;
+
+} // namespace
+
+std::unique_ptr<WaylandFrames> WaylandFrames::attach(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND) return nullptr;
+    std::unique_ptr<WaylandFrames> frames(new WaylandFrames);
+    frames->display_ = info.info.wl.display;
+    frames->surface_ = info.info.wl.surface;
+    // Our own queue, so that SDL's events and ours never meet.
+    frames->queue_ = wl_display_create_queue(frames->display_);
+    auto* display = static_cast<wl_display*>(wl_proxy_create_wrapper(frames->display_));
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(display), frames->queue_);
+    frames->registry_ = wl_display_get_registry(display);
+    wl_proxy_wrapper_destroy(display);
+    static const wl_registry_listener listener{
+        [](void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t) {
+            auto* self = static_cast<WaylandFrames*>(data);
+            if (!self->shm_ && std::strcmp(interface, wl_shm_interface.name) == 0)
+                self->shm_ = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+        },
+        [](void*, wl_registry*, std::uint32_t) {},
+    };
+    wl_registry_add_listener(frames->registry_, &listener, frames.get());
+    wl_display_roundtrip_queue(frames->display_, frames->queue_);
+    if (!frames->shm_) return nullptr;
+    return frames;
+}
+
+WaylandFrames::~WaylandFrames()
+{
+    for (auto& b : buffers_) release(*b);
+    if (shm_) wl_shm_destroy(shm_);
+    if (registry_) wl_registry_destroy(registry_);
+    if (queue_) wl_event_queue_destroy(queue_);
+}
+
+void WaylandFrames::release(Buffer& b)
+{
+    if (b.buffer) wl_buffer_destroy(b.buffer);
+    if (b.data) munmap(b.data, b.bytes);
+    b.buffer = nullptr, b.data = nullptr;
+}
+
+WaylandFrames::Buffer* WaylandFrames::freeBuffer(int width, int height)
+{
+    if (width != width_ || height != height_) {
+        // Another size: new buffers. One the compositor still holds goes when it is let go.
+        for (auto& b : buffers_) release(*b);
+        buffers_.clear();
+        width_ = width, height_ = height;
+    }
+    for (auto& b : buffers_)
+        if (!b->busy) return b.get();
+    if (buffers_.size() == maxBuffers) return nullptr;
+
+    auto b = std::make_unique<Buffer>();
+    int stride = width * 4;
+    b->bytes = std::size_t(stride) * height;
+    int fd = memfd_create("tarvenko-frame", MFD_CLOEXEC);
+    if (fd < 0 || ftruncate(fd, off_t(b->bytes)) != 0) {
+        if (fd >= 0) close(fd);
+        return nullptr;
+    }
+    void* data = mmap(nullptr, b->bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (data == MAP_FAILED) {
+        close(fd);
+        return nullptr;
+    }
+    wl_shm_pool* pool = wl_shm_create_pool(shm_, fd, int(b->bytes));
+    b->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_XRGB8888);
+    wl_shm_pool_destroy(pool);
+    close(fd);
+    b->data = static_cast<std::uint32_t*>(data);
+    static const wl_buffer_listener listener{[](void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }};
+    wl_buffer_add_listener(b->buffer, &listener, b.get());
+    buffers_.push_back(std::move(b));
+    return buffers_.back().get();
+}
+
+void WaylandFrames::show(const std::uint32_t* pixels, int width, int height, int stride,
+                         const std::vector<SDL_Rect>* changed)
+{
+    // The compositor's word on which buffers it has let go, read from the socket by SDL's pump.
+    wl_display_dispatch_queue_pending(display_, queue_);
+    Buffer* target = freeBuffer(width, height);
+    auto remember = [&](Buffer& b) {
+        if (!changed || b.stale.size() + changed->size() > maxStaleRects) b.whole = true;
+        else if (!b.whole) b.stale.insert(b.stale.end(), changed->begin(), changed->end());
+    };
+    for (auto& b : buffers_)
+        if (b.get() != target) remember(*b);
+    if (!target) return; // every buffer held: the frame waits in the pixels for the next one
+
+    // Bring the buffer up to this frame: what changed since it was last shown, and now.
+    auto copy = [&](const SDL_Rect& r) {
+        int x0 = std::max(0, r.x), y0 = std::max(0, r.y);
+        int x1 = std::min(width, r.x + r.w), y1 = std::min(height, r.y + r.h);
+        for (int y = y0; y < y1; ++y)
+            std::memcpy(target->data + std::size_t(y) * width + x0,
+                        reinterpret_cast<const std::uint8_t*>(pixels) + std::size_t(y) * stride + x0 * 4,
+                        std::size_t(x1 - x0) * 4);
+    };
+    bool whole = target->whole || !changed;
+    if (whole) {
+        copy({0, 0, width, height});
+    } else {
+        for (const SDL_Rect& r : target->stale) copy(r);
+        for (const SDL_Rect& r : *changed) copy(r);
+    }
+    target->whole = false;
+    target->stale.clear();
+
+    wl_surface_attach(surface_, target->buffer, 0, 0);
+    // Damage in buffer pixels needs a surface of version 4; an older one is told it all changed.
+    if (whole || wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) < 4) {
+        wl_surface_damage(surface_, 0, 0, INT32_MAX, INT32_MAX);
+    } else {
+        for (const SDL_Rect& r : *changed) wl_surface_damage_buffer(surface_, r.x, r.y, r.w, r.h);
+    }
+    wl_surface_commit(surface_);
+    target->busy = true;
+    wl_display_flush(display_);
+}
