@@ -129,9 +129,8 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, double fr
     CGSize area = bounded ? CGSize{room * usable.w, room * usable.h} : CGSize{};
     SDL_Rect at = place(windowScale(size, x11 ? desktopScale() : 1, area));
     host->window_ = SDL_CreateWindow(title, at.x, at.y, at.w, at.h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
-    if (host->window_ && !x11 && !(host->wayland_ = WaylandFrames::attach(host->window_)))
-        host->renderer_ = SDL_CreateRenderer(host->window_, -1, 0);
-    if (!host->window_ || (!x11 && !host->wayland_ && !host->renderer_) || !host->canvas()) {
+    if (host->window_ && !x11) host->wayland_ = WaylandFrames::attach(host->window_);
+    if (!host->window_ || (!x11 && !host->wayland_) || !host->canvas()) {
         Diagnostics::tell(std::string("cannot open the window (") + SDL_GetError() + ")");
         return nullptr;
     }
@@ -153,8 +152,6 @@ SDLHost::~SDLHost()
     wayland_.reset();
     if (cr_) cairo_destroy(cr_);
     if (copy_) SDL_FreeSurface(copy_);
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
     SDL_Quit();
 }
@@ -165,8 +162,6 @@ SDL_Surface* SDLHost::canvas()
     if (wayland_) {
         SDL_GetWindowSizeInPixels(window_, &w, &h);
         if (w <= 0 || h <= 0) return nullptr;
-    } else if (renderer_) {
-        if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0 || w <= 0 || h <= 0) return nullptr;
     } else {
         SDL_Surface* window = SDL_GetWindowSurface(window_);
         if (!window) return nullptr;
@@ -177,11 +172,6 @@ SDL_Surface* SDLHost::canvas()
     if (!copy_ || copy_->w != w || copy_->h != h) {
         if (copy_) SDL_FreeSurface(copy_);
         copy_ = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGB888);
-        if (renderer_) {
-            if (texture_) SDL_DestroyTexture(texture_);
-            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
-            if (!texture_) return nullptr;
-        }
     }
     return copy_;
 }
@@ -197,14 +187,6 @@ void SDLHost::show(SDL_Surface* canvas, const std::vector<PixelRect>* damage)
     if (wayland_) {
         wayland_->show(static_cast<const std::uint32_t*>(canvas->pixels), canvas->w, canvas->h, canvas->pitch,
                        damage ? &rects_ : nullptr);
-        return;
-    }
-    if (renderer_) {
-        for (const SDL_Rect& r : rects_)
-            SDL_UpdateTexture(texture_, &r, static_cast<const Uint8*>(canvas->pixels) + r.y * canvas->pitch + r.x * 4,
-                              canvas->pitch);
-        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-        SDL_RenderPresent(renderer_);
         return;
     }
     if (canvas == copy_) SDL_BlitSurface(copy_, nullptr, SDL_GetWindowSurface(window_), nullptr);
@@ -335,7 +317,7 @@ void SDLHost::present(const SKView& view)
     if (fit != fit_) exposed_ = true, fit_ = fit;
     // The canvas keeps the last frame (the window's own pixels, or ours before the texture):
     // only what changed is drawn and sent again.
-    bool keeps = (target != copy_ || renderer_ || wayland_) && !exposed_;
+    bool keeps = (target != copy_ || wayland_) && !exposed_;
     if (!keeps) SDL_FillRect(target, nullptr, 0); // the bars, where the window's aspect is not the view's
     const auto* damage = view.render(cr_, fit_.scale, keeps, fit_.origin);
     SDL_UnlockSurface(target);

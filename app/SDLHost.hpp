@@ -14,9 +14,7 @@
 #include <string_view>
 #include <vector>
 
-struct SDL_Renderer;
 struct SDL_Surface;
-struct SDL_Texture;
 struct SDL_Window;
 class SKView;
 
@@ -26,8 +24,7 @@ class SKView;
 // aspect differs; clicks go through the same transform. Feeds the view its input, shows the
 // frames it renders and paces them. The frames are drawn on the CPU by cairo, straight into the
 // window's own pixels on X11, and into shared-memory buffers of the window's size in pixels on
-// Wayland (crisp at any scale); no GPU texture, no software GL in between. Where a compositor
-// offers no shared memory, SDL's texture is the way.
+// Wayland (crisp at any scale); no GPU texture, no software GL in between.
 // Host keys, beside the game's: F11 and Alt+Enter toggle fullscreen, Ctrl+Q quits.
 // Game controllers, plugged in at any time, play through the keys and clicks the game knows.
 class SDLHost {
@@ -53,7 +50,7 @@ private:
     SDLHost() = default;
 
     // Where cairo draws: the window's pixels when their format is cairo's; else pixels of our own,
-    // converted into the window's, or uploaded to the texture.
+    // converted into the window's, or shared with the Wayland compositor.
     [[nodiscard]] SDL_Surface* canvas();
     // Shows what changed of the canvas (the whole of it when no damage is given).
     void show(SDL_Surface* canvas, const std::vector<PixelRect>* damage);
@@ -70,8 +67,6 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Surface* copy_ = nullptr;
     std::unique_ptr<WaylandFrames> wayland_; // Wayland: our pixels, shared with the compositor
-    SDL_Renderer* renderer_ = nullptr;       // or, failing that, SDL's texture
-    SDL_Texture* texture_ = nullptr;
     Letterbox fit_;                // as last drawn
     double pixelsPerUnit_ = 1;     // window pixels per window unit (2 on a HiDPI Wayland output)
     bool exposed_ = true;          // the window must be drawn and sent whole

@@ -14,9 +14,9 @@ struct wl_registry;
 struct wl_shm;
 struct wl_surface;
 
-// Frames shown on a Wayland window through shared memory, as on X11: the compositor reads our
-// pixels. SDL's own way there is an OpenGL texture, which without a GPU costs a fifth of a core
-// in software rendering for this game. Only what changed is copied and sent; a buffer the
+// Frames shown on a Wayland window through shared memory (which every compositor offers), as on
+// X11: the compositor reads our pixels. SDL's own way there is an OpenGL texture, which without a
+// GPU costs a fifth of a core in software rendering for this game. Only what changed is copied and sent; a buffer the
 // compositor still reads is left alone.
 class WaylandFrames {
 public:

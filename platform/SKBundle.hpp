@@ -21,11 +21,6 @@ public:
         std::string problem;  // "is missing", "is a directory, not a file", "cannot be read (…)", …
     };
     [[nodiscard]] Found find(std::string_view fileName) const;
-    // The file's path if it is one that can be read.
-    [[nodiscard]] std::optional<std::filesystem::path> pathForResource(std::string_view fileName) const
-    {
-        return find(fileName).path;
-    }
     [[nodiscard]] const std::filesystem::path& directory() const { return directory_; }
 
 private:

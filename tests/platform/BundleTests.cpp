@@ -21,11 +21,11 @@ TEST(SKBundle, FindsPlainFileNamesOnly)
     std::ofstream(dir / "laser.wav") << "x";
     std::ofstream(dir.parent_path() / "outside.wav") << "x";
     SKBundle bundle(dir);
-    EXPECT_EQ(bundle.pathForResource("laser.wav"), dir / "laser.wav");
-    EXPECT_FALSE(bundle.pathForResource("missing.wav"));
-    EXPECT_FALSE(bundle.pathForResource("sub")) << "folders are not resources";
-    EXPECT_FALSE(bundle.pathForResource("../outside.wav")) << "names never leave the folder";
-    EXPECT_FALSE(bundle.pathForResource(""));
+    EXPECT_EQ(bundle.find("laser.wav").path, dir / "laser.wav");
+    EXPECT_FALSE(bundle.find("missing.wav").path);
+    EXPECT_FALSE(bundle.find("sub").path) << "folders are not resources";
+    EXPECT_FALSE(bundle.find("../outside.wav").path) << "names never leave the folder";
+    EXPECT_FALSE(bundle.find("").path);
     std::filesystem::remove_all(dir);
     std::filesystem::remove(dir.parent_path() / "outside.wav");
 }
