@@ -13,9 +13,6 @@ stars_move() {
         [ "$(compare -metric AE "$work/a.png" "$work/shot.png" null: 2>&1 | cut -d' ' -f1)" -gt 0 ]
 }
 laser_above() { shot && [ "$(count "$(($1 - 4))" 150 8 400 'r>0.9&&g<0.2&&b<0.2?1:0')" -gt 10 ]; }
-# Enemies fall where they will: the shot waits for its column to be clear of them, and a laser
-# outruns anything still above the top, so nothing can meet it before it is seen.
-fire_in_clear_column() { until_ok 20 no_enemy_in "$(($1 - 40))" 100 80 500 && xdotool key space; }
 # The ship's x: the centre of the widest white run across its hull (stars are eroded away).
 ship_x() {
     local box
@@ -42,40 +39,72 @@ check panel-stays panel_shown
 click 400 188
 check continue panel_gone
 check ship ship_at 400
-# Both bounds, then firing.
-xdotool keydown Left; check left-bound ship_at 25; xdotool keyup Left
-xdotool keydown d; check right-bound ship_at 775; xdotool keyup d
-fire_in_clear_column 775
-check laser laser_above 775
+# Enemies fall where they will, and now and then three of them reach the ship before a stage of
+# play is through. A stage that fails with the game over is played once more in a new game, so no
+# check depends on where the enemies fell.
+game_over_shown() { shot && [ "$(count 300 195 200 50 'g>0.6&&r<0.4&&b<0.4?1:0')" -gt 100 ]; }
+stage() { # name function
+    local name=$1
+    if $2; then passed=$((passed + 1)); return; fi
+    if game_over_shown; then
+        echo "note: $name: the game ended under it; once more in a new game"
+        click 400 220
+        if until_ok 5 ship_at 400 && $2; then passed=$((passed + 1)); return; fi
+    fi
+    failed=$((failed + 1))
+    cp "$work/shot.png" "$PWD/e2e-failed-${name}.png" 2>/dev/null
+    echo "FAILED: $name (screenshot e2e-failed-${name}.png)"
+}
+
+# Both bounds.
+bounds() {
+    xdotool keydown Left; until_ok 5 ship_at 25; local left=$?; xdotool keyup Left
+    xdotool keydown d; until_ok 5 ship_at 775; local right=$?; xdotool keyup d
+    [ "$left" = 0 ] && [ "$right" = 0 ]
+}
+stage bounds bounds
+# A shot from the right bound: seen in flight, or it met an enemy at once and the score changed.
+score_pixels() { count 40 540 120 30 'r>0.9&&g>0.9&&b>0.9?1:0'; }
+laser_or_scored() { laser_above 775 || [ "$(score_pixels)" != "$scored_before" ]; }
+firing() {
+    xdotool keydown d; until_ok 5 ship_at 775; local there=$?; xdotool keyup d
+    [ "$there" = 0 ] && shot || return 1
+    scored_before=$(score_pixels)
+    xdotool key space
+    until_ok 3 laser_or_scored
+}
+stage laser firing
 # ESC pauses (the message in yellow, nothing moving) and resumes.
-xdotool key Escape
-check pause paused_text
-check still still_between_shots
-xdotool key Escape
-check resume no_paused_text
-check moving-again stars_move
+pausing() {
+    xdotool key Escape
+    until_ok 5 paused_text && until_ok 5 still_between_shots || return 1
+    xdotool key Escape
+    until_ok 5 no_paused_text && until_ok 5 stars_move
+}
+stage pause pausing
 # Another window takes the focus while d is held at the right bound: the game pauses, and d, let
-# go over there, does not stay held once the game has the focus back and Esc resumes.
-xdotool keydown d
-xmessage -geometry -0-0 elsewhere 2>/dev/null &
-other=$!
-until_ok 5 eval 'elsewhere=$(xdotool search --onlyvisible --class Xmessage 2>/dev/null | head -1); [ -n "$elsewhere" ]'
-[ -n "$elsewhere" ] && xdotool windowfocus --sync "$elsewhere"
-check focus-pause paused_text
-xdotool keyup d
-xdotool windowfocus --sync "$window"
-xdotool key Escape
-check focus-resume no_paused_text
-# Left moves the ship (were d still held, the two would cancel out), and once it is let go the
-# ship stands (were d still held, it would drift right). Waited for, not timed: a loaded machine
-# runs fewer frames.
-xdotool keydown Left
+# go over there, does not stay held once the game has the focus back and Esc resumes. Then Left
+# moves the ship (were d still held, the two would cancel out), and once it is let go the ship
+# stands (were d still held, it would drift right). Waited for, not timed: a loaded machine runs
+# fewer frames.
 moved_left() { shot && x1=$(ship_x) && [ -n "$x1" ] && [ "$x1" -lt 700 ]; }
-check focus-left-moves moved_left
-xdotool keyup Left
 stands() { shot && x1=$(ship_x) && sleep 0.4 && shot && x2=$(ship_x) && [ -n "$x1" ] && [ "$x1" = "$x2" ]; }
-check focus-keys-let-go stands
-kill "$other" 2>/dev/null
+focus() {
+    xdotool keydown d
+    xmessage -geometry -0-0 elsewhere 2>/dev/null &
+    local other=$!
+    until_ok 5 eval 'elsewhere=$(xdotool search --onlyvisible --class Xmessage 2>/dev/null | head -1); [ -n "$elsewhere" ]'
+    [ -n "$elsewhere" ] && xdotool windowfocus --sync "$elsewhere"
+    until_ok 5 paused_text; local paused=$?
+    xdotool keyup d
+    xdotool windowfocus --sync "$window"
+    xdotool key Escape
+    until_ok 5 no_paused_text; local resumed=$?
+    xdotool keydown Left; until_ok 5 moved_left; local moved=$?; xdotool keyup Left
+    kill "$other" 2>/dev/null; wait "$other" 2>/dev/null
+    [ "$paused" = 0 ] && [ "$resumed" = 0 ] && [ "$moved" = 0 ] && until_ok 5 stands
+}
+stage focus focus
 # Closing the window ends the process with status 0.
 close_window
 expect close-status [ "$status" = 0 ]

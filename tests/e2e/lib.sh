@@ -36,8 +36,6 @@ ox=0
 pixel() { local x=$(($1 + ox)); convert "$work/shot.png" -format "%[fx:int(255*p{$x,$((600 - $2))}.r)] %[fx:int(255*p{$x,$((600 - $2))}.g)] %[fx:int(255*p{$x,$((600 - $2))}.b)]" info: 2>/dev/null; }
 # How many pixels of a scene rect (x, y = its bottom-left, w, h) pass an fx test.
 count() { convert "$work/shot.png" -crop "$3x$4+$(($1 + ox))+$((600 - $2 - $4))" +repage -fx "$5" -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null; }
-# No enemy in a scene rect (x, y = bottom-left, w, h): none of their purple and magenta there.
-no_enemy_in() { shot && [ "$(count "$1" "$2" "$3" "$4" 'r>0.35&&b>0.35&&g<0.3?1:0')" = 0 ]; }
 near() { # "r g b" r g b tolerance
     local p=($1); local t=$5
     [ ${#p[@]} = 3 ] && [ $((p[0] - $2)) -le $t ] && [ $(($2 - p[0])) -le $t ] && [ $((p[1] - $3)) -le $t ] &&
