@@ -9,7 +9,8 @@ namespace {
 // Main thread only, as is all of the game.
 struct Sink {
     std::set<std::string, std::less<>> told;
-    std::vector<std::string>* captured = nullptr;
+    bool capturing = false;
+    std::vector<std::string> captured;
 };
 
 Sink& sink()
@@ -22,8 +23,8 @@ Sink& sink()
 
 void Diagnostics::tell(std::string_view line)
 {
-    if (auto* captured = sink().captured) {
-        captured->emplace_back(line);
+    if (sink().capturing) {
+        sink().captured.emplace_back(line);
         return;
     }
     // One write, so a line never interleaves with another thread's output.
@@ -38,21 +39,8 @@ void Diagnostics::tellOnce(std::string_view cause, std::string_view line)
     tell(line);
 }
 
-namespace {
-std::vector<std::string> capturedLines;
-} // namespace
+Diagnostics::Capture::Capture() { sink() = {{}, true, {}}; }
 
-Diagnostics::Capture::Capture()
-{
-    capturedLines.clear();
-    sink().told.clear();
-    sink().captured = &capturedLines;
-}
+Diagnostics::Capture::~Capture() { sink() = {}; }
 
-Diagnostics::Capture::~Capture()
-{
-    sink().captured = nullptr;
-    sink().told.clear();
-}
-
-std::vector<std::string> Diagnostics::Capture::take() { return std::exchange(capturedLines, {}); }
+std::vector<std::string> Diagnostics::Capture::take() { return std::exchange(sink().captured, {}); }

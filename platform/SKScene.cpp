@@ -1,24 +1,20 @@
 #include "SKScene.hpp"
 
-void SKScene::collectBusy(SKNode& node)
+template <typename Visit>
+bool SKScene::forEachBusy(const SKNode& node, Visit visit) const
 {
     for (auto& child : node.children()) {
         if (child->isPaused()) continue;
-        if (child->hasActions() || child->simulates()) stepping_.push_back(child);
-        if (!child->children().empty()) collectBusy(*child);
-    }
-}
-
-bool SKScene::hasBusyNode(const SKNode& node) const
-{
-    for (auto& child : node.children()) {
-        if (child->isPaused()) continue;
-        if (child->hasActions() || child->simulates() || hasBusyNode(*child)) return true;
+        if ((child->hasActions() || child->simulates()) && visit(child)) return true;
+        if (!child->children().empty() && forEachBusy(*child, visit)) return true;
     }
     return false;
 }
 
-bool SKScene::isIdle() const { return !updates() && (isPaused() || (!hasActions() && !hasBusyNode(*this))); }
+bool SKScene::isIdle() const
+{
+    return !updates() && (isPaused() || (!hasActions() && !forEachBusy(*this, [](auto&) { return true; })));
+}
 
 SKScene::SKScene() = default;
 
@@ -37,7 +33,10 @@ void SKScene::evaluateActions(double dt, const SKActionContext& context)
     stepping_.clear();
     if (!isPaused()) {
         stepActions(dt, context);
-        collectBusy(*this);
+        forEachBusy(*this, [this](const std::shared_ptr<SKNode>& node) {
+            stepping_.push_back(node);
+            return false;
+        });
     }
     for (auto& node : stepping_) {
         node->stepActions(dt, context);

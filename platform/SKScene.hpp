@@ -74,9 +74,9 @@ protected:
 private:
     friend class SKView;
 
-    // The nodes below with something to step and no paused node above them, into stepping_.
-    void collectBusy(SKNode& node);
-    [[nodiscard]] bool hasBusyNode(const SKNode& node) const;
+    // Calls visit(node) for each node below with actions or particles to step and no paused node
+    // above it, until visit returns true; true then.
+    template <typename Visit> bool forEachBusy(const SKNode& node, Visit visit) const;
 
     CGSize size_{1, 1};
     SKSceneScaleMode scaleMode_ = SKSceneScaleMode::fill;
