@@ -23,8 +23,8 @@ bool isShown(const SKNode& node)
 
 } // namespace
 
-Gamepad::Gamepad(std::span<const std::string_view> panelButtons, KeyRepeat repeat)
-    : panelButtons_(panelButtons.begin(), panelButtons.end()), repeat_(repeat)
+Gamepad::Gamepad(std::span<const std::string_view> panelButtons, HeldFire& fire)
+    : panelButtons_(panelButtons.begin(), panelButtons.end()), fire_(fire)
 {
 }
 
@@ -54,12 +54,12 @@ void Gamepad::handle(const SDL_Event& event, SKView& view, double now)
         pads_.erase(it);
         // Whatever it held is let go.
         steer(view);
-        stopFiringIfNoneHolds(view);
+        fire_.release(event.cdevice.which, view);
         return;
     }
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
-        button(pads_[event.cbutton.which], SDL_GameControllerButton(event.cbutton.button),
+        button(event.cbutton.which, SDL_GameControllerButton(event.cbutton.button),
                event.type == SDL_CONTROLLERBUTTONDOWN, view, now);
         return;
     case SDL_CONTROLLERAXISMOTION:
@@ -72,8 +72,9 @@ void Gamepad::handle(const SDL_Event& event, SKView& view, double now)
     }
 }
 
-void Gamepad::button(Pad& pad, SDL_GameControllerButton button, bool down, SKView& view, double now)
+void Gamepad::button(SDL_JoystickID id, SDL_GameControllerButton button, bool down, SKView& view, double now)
 {
+    Pad& pad = pads_[id];
     switch (button) {
     case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
         pad.dpadLeft = down;
@@ -88,18 +89,9 @@ void Gamepad::button(Pad& pad, SDL_GameControllerButton button, bool down, SKVie
         else view.keyUp(SKKey::escape);
         break;
     case SDL_CONTROLLER_BUTTON_A:
-        if (down) {
-            if (pad.fire) break;
-            // A panel press is only that: it neither fires nor repeats.
-            if (clickShownPanelButton(view)) break;
-            pad.fire = true;
-            firing_ = true;
-            nextRepeat_ = now + repeat_.delay;
-            view.keyDown(SKKey::space);
-        } else if (pad.fire) {
-            pad.fire = false;
-            stopFiringIfNoneHolds(view);
-        }
+        // A panel press is only that: it neither fires nor repeats.
+        if (!down) fire_.release(id, view);
+        else if (!clickShownPanelButton(view)) fire_.press(id, view, now);
         break;
     default:
         break;
@@ -129,28 +121,10 @@ void Gamepad::steer(SKView& view)
     right_ = right;
 }
 
-void Gamepad::stopFiringIfNoneHolds(SKView& view)
-{
-    if (!firing_ || std::any_of(pads_.begin(), pads_.end(), [](const auto& p) { return p.second.fire; })) return;
-    firing_ = false;
-    view.keyUp(SKKey::space);
-}
-
-void Gamepad::repeatHeldKeys(SKView& view, double now)
-{
-    if (!firing_ || repeat_.interval <= 0) return;
-    // After a stall, carry on from now rather than firing the missed repeats at once.
-    if (now - nextRepeat_ > repeat_.interval) nextRepeat_ = now;
-    while (now >= nextRepeat_) {
-        view.keyDown(SKKey::space);
-        nextRepeat_ += repeat_.interval;
-    }
-}
-
 void Gamepad::forget()
 {
     for (auto& [id, pad] : pads_) pad = Pad{pad.controller};
-    left_ = right_ = firing_ = false;
+    left_ = right_ = false;
 }
 
 bool Gamepad::clickShownPanelButton(SKView& view) const

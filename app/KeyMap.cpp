@@ -1,6 +1,8 @@
 #include "KeyMap.hpp"
 
+#include "HeldFire.hpp"
 #include "SKEvent.hpp"
+#include "SKView.hpp"
 
 std::optional<std::uint16_t> virtualKeyCode(SDL_Scancode scancode)
 {
@@ -13,4 +15,18 @@ std::optional<std::uint16_t> virtualKeyCode(SDL_Scancode scancode)
     case SDL_SCANCODE_RIGHT: return SKKey::right;
     default: return std::nullopt;
     }
+}
+
+void deliverKey(const SDL_KeyboardEvent& key, SKView& view, HeldFire& fire, double now)
+{
+    auto code = virtualKeyCode(key.keysym.scancode);
+    if (!code) return;
+    bool down = key.type == SDL_KEYDOWN;
+    if (*code == SKKey::space) {
+        if (!down) fire.release(HeldFire::keyboard, view);
+        else if (!key.repeat) fire.press(HeldFire::keyboard, view, now);
+        return;
+    }
+    if (down) view.keyDown(*code);
+    else view.keyUp(*code);
 }

@@ -1,13 +1,12 @@
 #include "SDLHost.hpp"
 
+#include "DesktopRepeat.hpp"
 #include "Diagnostics.hpp"
 #include "KeyMap.hpp"
 #include "SKView.hpp"
 #include "SoundPlayer.hpp"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/XKBlib.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -80,7 +79,7 @@ constexpr Uint32 idlePollMs = 50;
 
 } // namespace
 
-std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, double framesPerSecond,
+std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId, CGSize size, double framesPerSecond,
                                        std::span<const std::string_view> panelButtons)
 {
     std::string asked = environment("SDL_VIDEODRIVER");
@@ -95,6 +94,9 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, double fr
         SDL_SetHint(SDL_HINT_VIDEODRIVER, displays.drivers.c_str());
     }
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // SDL names the window after these (else after the executable).
+    setenv("SDL_VIDEO_X11_WMCLASS", desktopId, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", desktopId, 0);
     // No title bar to draw: libdecor would only load plugins and say so.
     SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -138,9 +140,10 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, CGSize size, double fr
     SDL_SetWindowHitTest(host->window_, hitTest, host.get());
     // Keys go straight to the game, never through an input method.
     SDL_StopTextInput();
+    host->fire_.setRepeat(desktopKeyRepeat(host->window_));
     // Controllers already plugged in arrive as plug-in events on the first poll.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0)
-        host->gamepad_ = std::make_unique<Gamepad>(panelButtons, host->keyRepeat());
+        host->gamepad_ = std::make_unique<Gamepad>(panelButtons, host->fire_);
     else
         Diagnostics::tell(std::string("no gamepads (") + SDL_GetError() + ")");
     return host;
@@ -207,20 +210,6 @@ SDL_HitTestResult SDLCALL SDLHost::hitTest(SDL_Window* window, const SDL_Point* 
     return y < host.fit_.origin.y + dragStripHeight * host.fit_.scale ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
 }
 
-Gamepad::KeyRepeat SDLHost::keyRepeat() const
-{
-    Gamepad::KeyRepeat repeat;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    unsigned delay = 0, interval = 0;
-    if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11 &&
-        XkbGetAutoRepeatRate(info.info.x11.display, XkbUseCoreKbd, &delay, &interval) && delay > 0 && interval > 0) {
-        repeat.delay = delay / 1000.0;
-        repeat.interval = interval / 1000.0;
-    }
-    return repeat;
-}
-
 void SDLHost::toggleFullscreen()
 {
     bool full = SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN;
@@ -257,8 +246,11 @@ bool SDLHost::deliverEvents(SKView& view)
             return false;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) return false;
+            // The desktop's settings may have changed while the game was in the background.
+            if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) fire_.setRepeat(desktopKeyRepeat(window_));
             if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
                 view.windowDidResignKey();
+                fire_.forget();
                 if (gamepad_) gamepad_->forget();
             }
             // The display lost what the window showed, or its size changed: sent whole next.
@@ -267,13 +259,8 @@ bool SDLHost::deliverEvents(SKView& view)
                 exposed_ = true;
             break;
         case SDL_KEYDOWN:
-            if (hostKey(event, quit)) break;
-            // Repeats count as presses: a held space bar keeps firing.
-            if (auto code = virtualKeyCode(event.key.keysym.scancode)) view.keyDown(*code);
-            break;
         case SDL_KEYUP:
-            if (hostKey(event, quit)) break;
-            if (auto code = virtualKeyCode(event.key.keysym.scancode)) view.keyUp(*code);
+            if (!hostKey(event, quit)) deliverKey(event.key, view, fire_, now);
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) view.mouseDown(toView(event.button.x, event.button.y));
@@ -290,7 +277,7 @@ bool SDLHost::deliverEvents(SKView& view)
         }
     }
     if (quit) return false;
-    if (gamepad_) gamepad_->repeatHeldKeys(view, now);
+    fire_.repeat(view, now);
     return true;
 }
 

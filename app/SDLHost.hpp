@@ -3,6 +3,7 @@
 #include "CGGeometry.hpp"
 #include "FramePacer.hpp"
 #include "Gamepad.hpp"
+#include "HeldFire.hpp"
 #include "Letterbox.hpp"
 #include "WaylandFrames.hpp"
 
@@ -30,8 +31,10 @@ class SKView;
 class SDLHost {
 public:
     // Nothing, after one line on stderr, when there is no display to open a window on.
-    // panelButtons: the nodes a gamepad's south button clicks when one is shown.
-    [[nodiscard]] static std::unique_ptr<SDLHost> open(const char* title, CGSize size, double framesPerSecond,
+    // desktopId: the window's class on X11 and its app id on Wayland, as its desktop entry is
+    // named. panelButtons: the nodes a gamepad's south button clicks when one is shown.
+    [[nodiscard]] static std::unique_ptr<SDLHost> open(const char* title, const char* desktopId, CGSize size,
+                                                       double framesPerSecond,
                                                        std::span<const std::string_view> panelButtons);
     ~SDLHost();
     SDLHost(const SDLHost&) = delete;
@@ -60,8 +63,6 @@ private:
     [[nodiscard]] bool hostKey(const SDL_Event& event, bool& quit);
     void toggleFullscreen();
     static SDL_HitTestResult SDLCALL hitTest(SDL_Window* window, const SDL_Point* point, void* host);
-    // The desktop's key repeat, which a held gamepad button follows too.
-    [[nodiscard]] Gamepad::KeyRepeat keyRepeat() const;
 
     CGSize size_;
     SDL_Window* window_ = nullptr;
@@ -71,6 +72,7 @@ private:
     double pixelsPerUnit_ = 1;     // window pixels per window unit (2 on a HiDPI Wayland output)
     bool exposed_ = true;          // the window must be drawn and sent whole
     std::vector<SDL_Rect> rects_;  // the parts of a frame that changed, kept between frames
+    HeldFire fire_{{}};                // space bar and pads' fire buttons, repeated at the desktop's rate
     std::unique_ptr<Gamepad> gamepad_; // none when the system has no controller support
     cairo_t* cr_ = nullptr;            // drawing into the pixels at crPixels_
     const void* crPixels_ = nullptr;

@@ -10,6 +10,10 @@ class TarvenkoApp {
 public:
     static constexpr CGSize windowSize{800, 600};
     static constexpr int preferredFramesPerSecond = 60;
+    // What the desktop knows the game by: its menu entry, its software-centre listing and its
+    // window's class (so a dock shows the game's icon for it). A placeholder until the project
+    // has a domain of its own.
+    static constexpr const char* desktopId = "org.tarvenko.Tarvenko";
 
     explicit TarvenkoApp(const SKBundle& bundle = SKBundle::main()) : bundle_(bundle) {}
 

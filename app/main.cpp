@@ -10,7 +10,7 @@ int main()
     // Init: the window, the sound, the view and the first scene.
     AppDelegate delegate;
     TarvenkoApp app;
-    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize, TarvenkoApp::preferredFramesPerSecond,
+    auto host = SDLHost::open("Tarvenko", TarvenkoApp::desktopId, TarvenkoApp::windowSize, TarvenkoApp::preferredFramesPerSecond,
                               panelButtonNames);
     if (!host) return 1;
     delegate.applicationDidFinishLaunching();

@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     }
     long long start = std::atoll(argv[1]);
     TarvenkoApp app;
-    auto host = SDLHost::open("Tarvenko", TarvenkoApp::windowSize, TarvenkoApp::preferredFramesPerSecond, panelButtonNames);
+    auto host = SDLHost::open("Tarvenko", TarvenkoApp::desktopId, TarvenkoApp::windowSize, TarvenkoApp::preferredFramesPerSecond, panelButtonNames);
     if (!host) return 1;
     MonotonicClock clock;
     MixerSoundPlayer sound;

@@ -30,6 +30,8 @@ no_paused_text() { shot && [ "$(count 150 290 500 60 'r>0.9&&g>0.9&&b<0.2?1:0')"
 # First run: the panel over moving stars, the score and three red hearts above it.
 start "$bin/tarvenko"
 check panel panel_shown
+# A dock matches the window to the desktop entry by its class.
+expect window-class grep -q '"org.tarvenko.Tarvenko", "org.tarvenko.Tarvenko"' <<<"$(xprop -id "$window" WM_CLASS)"
 check hud score_and_hearts
 check stars stars_move
 # A click on the panel's text does nothing; one on the words "Devam Et" starts play.
@@ -105,6 +107,19 @@ focus() {
     [ "$paused" = 0 ] && [ "$resumed" = 0 ] && [ "$moved" = 0 ] && until_ok 5 stands
 }
 stage focus focus
+# Space held while steering: the desktop repeats only the last key pressed, the game keeps
+# repeating space. A second after the arrow is let go, every laser of the first press is gone,
+# so lasers above the standing ship are repeats.
+stream_above() { shot && x1=$(ship_x) && [ -n "$x1" ] && [ "$(count "$((x1 - 4))" 150 8 400 'r>0.9&&g<0.2&&b<0.2?1:0')" -gt 300 ]; }
+steering_fire() {
+    xdotool keydown space; sleep 0.2
+    xdotool keydown Left; sleep 0.5; xdotool keyup Left
+    sleep 1.2
+    stream_above; local streamed=$?
+    xdotool keyup space
+    [ "$streamed" = 0 ]
+}
+stage steering-fire steering_fire
 # Closing the window ends the process with status 0.
 close_window
 expect close-status [ "$status" = 0 ]

@@ -11,8 +11,10 @@ expect() { if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1))
 cmake --install "$1" --prefix "$prefix" >/dev/null
 expect binary test -x "$prefix/games/tarvenko"
 for f in laser.wav explosion.wav Explosion.emitter.json; do expect "resource-$f" test -s "$prefix/share/tarvenko/$f"; done
-expect desktop-entry desktop-file-validate "$prefix/share/applications/tarvenko.desktop"
-expect window-class grep -qx 'StartupWMClass=tarvenko' "$prefix/share/applications/tarvenko.desktop"
+id=org.tarvenko.Tarvenko
+expect desktop-entry desktop-file-validate "$prefix/share/applications/$id.desktop"
+expect window-class grep -qx "StartupWMClass=$id" "$prefix/share/applications/$id.desktop"
+expect metainfo test -s "$prefix/share/metainfo/$id.metainfo.xml"
 expect scalable-icon test -s "$prefix/share/icons/hicolor/scalable/apps/tarvenko.svg"
 for size in 16 24 32 48 64 128 256; do
     icon=$prefix/share/icons/hicolor/${size}x${size}/apps/tarvenko.png

@@ -23,7 +23,8 @@ expect maintainer grep -q '<.*@.*>' <<<"$(fields Maintainer)"
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in usr/games/tarvenko usr/share/tarvenko/laser.wav usr/share/tarvenko/explosion.wav \
-    usr/share/tarvenko/Explosion.emitter.json usr/share/applications/tarvenko.desktop \
+    usr/share/tarvenko/Explosion.emitter.json usr/share/applications/org.tarvenko.Tarvenko.desktop \
+    usr/share/metainfo/org.tarvenko.Tarvenko.metainfo.xml \
     usr/share/icons/hicolor/scalable/apps/tarvenko.svg usr/share/icons/hicolor/48x48/apps/tarvenko.png \
     usr/share/man/man6/tarvenko.6.gz usr/share/doc/tarvenko/copyright usr/share/doc/tarvenko/changelog.gz; do
     expect "holds-$f" grep -qx "\./$f" <<<"$files"
@@ -40,6 +41,11 @@ lintian --pedantic --info --tag-display-limit 0 "$deb" >"$work/lintian" 2>/dev/n
 expect lintian-no-errors-or-warnings [ -z "$(grep -E '^(E|W):' "$work/lintian")" ]
 expect lintian-hardened [ -z "$(grep hardening- "$work/lintian")" ]
 [ "$failed" = 0 ] || sed 's/^/    lintian: /' "$work/lintian"
+# What a software centre reads: valid with no warning.
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/metainfo/org.tarvenko.Tarvenko.metainfo.xml >"$work/metainfo.xml"
+appstreamcli validate --no-net --strict "$work/metainfo.xml" >"$work/appstream" 2>&1
+expect appstream-valid [ $? = 0 ]
+[ "$failed" = 0 ] || sed 's/^/    appstream: /' "$work/appstream"
 start "$work/root/usr/games/tarvenko"
 check panel panel_shown
 click 400 188

@@ -1,6 +1,7 @@
 #include "GameStage.hpp"
 #include "Gamepad.hpp"
 #include "Hud.hpp"
+#include "KeyMap.hpp"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -34,7 +35,8 @@ struct Listening {
     SilentSoundPlayer sound;
     SKView view{{800, 600}, clock, sound};
     std::shared_ptr<Ear> ear = std::make_shared<Ear>();
-    Gamepad pad{panelButtonNames, {0.5, 0.1}};
+    HeldFire fire{{0.5, 0.1}};
+    Gamepad pad{panelButtonNames, fire};
 
     Listening()
     {
@@ -109,17 +111,17 @@ TEST(Gamepad, SouthFiresOncePerPressThenAtTheKeyRepeatRateAndStartIsEscape)
     Listening l;
     l.button(1, SDL_CONTROLLER_BUTTON_A, true, 10.0);
     EXPECT_EQ(l.take(), (Heard{"down space"}));
-    l.pad.repeatHeldKeys(l.view, 10.49);
+    l.fire.repeat(l.view, 10.49);
     EXPECT_EQ(l.take(), Heard{}) << "no repeat before the delay";
-    l.pad.repeatHeldKeys(l.view, 10.5);
-    l.pad.repeatHeldKeys(l.view, 10.55);
-    l.pad.repeatHeldKeys(l.view, 10.6);
+    l.fire.repeat(l.view, 10.5);
+    l.fire.repeat(l.view, 10.55);
+    l.fire.repeat(l.view, 10.6);
     EXPECT_EQ(l.take(), (Heard{"down space", "down space"}));
     // A stall fires one repeat, not the ones it missed.
-    l.pad.repeatHeldKeys(l.view, 12.0);
+    l.fire.repeat(l.view, 12.0);
     EXPECT_EQ(l.take(), (Heard{"down space"}));
     l.button(1, SDL_CONTROLLER_BUTTON_A, false, 12.01);
-    l.pad.repeatHeldKeys(l.view, 13.0);
+    l.fire.repeat(l.view, 13.0);
     EXPECT_EQ(l.take(), (Heard{"up space"}));
 
     l.button(1, SDL_CONTROLLER_BUTTON_START, true);
@@ -129,6 +131,44 @@ TEST(Gamepad, SouthFiresOncePerPressThenAtTheKeyRepeatRateAndStartIsEscape)
     EXPECT_EQ(l.take(), (Heard{"down escape", "up escape"})) << "other buttons do nothing";
 }
 
+TEST(HeldFire, SpaceKeepsFiringWhileSteeringAndUntilNothingHoldsIt)
+{
+    Listening l;
+    auto key = [&](SDL_Scancode code, bool down, bool repeat, double now) {
+        SDL_KeyboardEvent e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.repeat = repeat;
+        e.keysym.scancode = code;
+        deliverKey(e, l.view, l.fire, now);
+    };
+    key(SDL_SCANCODE_SPACE, true, false, 10.0);
+    key(SDL_SCANCODE_SPACE, true, true, 10.1); // the desktop's own repeat: ours come instead
+    key(SDL_SCANCODE_LEFT, true, false, 10.2);
+    key(SDL_SCANCODE_LEFT, true, true, 10.3);
+    key(SDL_SCANCODE_B, true, false, 10.3);
+    EXPECT_EQ(l.take(), (Heard{"down space", "down left", "down left"}));
+    l.fire.repeat(l.view, 10.49);
+    EXPECT_EQ(l.take(), Heard{});
+    l.fire.repeat(l.view, 10.5);
+    key(SDL_SCANCODE_LEFT, false, false, 10.55);
+    l.fire.repeat(l.view, 10.6);
+    EXPECT_EQ(l.take(), (Heard{"down space", "up left", "down space"})) << "steering does not stop the repeats";
+
+    // A pad's fire button holds it too: space goes up once neither holds it.
+    l.button(1, SDL_CONTROLLER_BUTTON_A, true, 10.65);
+    key(SDL_SCANCODE_SPACE, false, false, 10.66);
+    l.fire.repeat(l.view, 11.15);
+    l.button(1, SDL_CONTROLLER_BUTTON_A, false, 11.2);
+    l.fire.repeat(l.view, 11.5);
+    EXPECT_EQ(l.take(), (Heard{"down space", "down space", "up space"}));
+
+    // Repeat switched off on the desktop: one shot a press.
+    HeldFire once{{0.5, 0}};
+    once.press(HeldFire::keyboard, l.view, 1.0);
+    once.repeat(l.view, 9.0);
+    EXPECT_EQ(l.take(), (Heard{"down space"}));
+}
+
 TEST(Gamepad, AfterFocusLossNothingHeldCountsUntilItMovesAgain)
 {
     Listening l;
@@ -136,7 +176,8 @@ TEST(Gamepad, AfterFocusLossNothingHeldCountsUntilItMovesAgain)
     l.button(1, SDL_CONTROLLER_BUTTON_A, true, 1.0);
     l.take();
     l.pad.forget(); // the game itself let go of its keys
-    l.pad.repeatHeldKeys(l.view, 5.0);
+    l.fire.forget();
+    l.fire.repeat(l.view, 5.0);
     l.button(1, SDL_CONTROLLER_BUTTON_A, false, 5.0);
     EXPECT_EQ(l.take(), Heard{}) << "no repeat, and no release for a press the game forgot";
     l.stick(1, -29000);
@@ -146,7 +187,8 @@ TEST(Gamepad, AfterFocusLossNothingHeldCountsUntilItMovesAgain)
 TEST(Gamepad, SouthPressesTheShownPanelButtonWhichNeitherFiresNorRepeats)
 {
     GameStage stage(false);
-    Gamepad pad{panelButtonNames, {0.5, 0.1}};
+    HeldFire fire{{0.5, 0.1}};
+    Gamepad pad{panelButtonNames, fire};
     auto south = [&](bool down, double now) {
         SDL_Event e{};
         e.type = down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP;
@@ -159,7 +201,7 @@ TEST(Gamepad, SouthPressesTheShownPanelButtonWhichNeitherFiresNorRepeats)
     south(true, 1.0);
     EXPECT_FALSE(stage.scene->childNodeWithName("disclaimerPanel")) << "Devam Et pressed";
     EXPECT_FALSE(stage.scene->isGamePaused());
-    pad.repeatHeldKeys(stage.view, 3.0);
+    fire.repeat(stage.view, 3.0);
     stage.frames();
     EXPECT_TRUE(stage.lasers().empty()) << "the press that continued fires nothing, now or held";
     south(false, 3.1);
