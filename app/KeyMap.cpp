@@ -17,6 +17,19 @@ std::optional<std::uint16_t> virtualKeyCode(SDL_Scancode scancode)
     }
 }
 
+HostKey hostKey(const SDL_KeyboardEvent& key)
+{
+    if (key.type != SDL_KEYDOWN) return HostKey::none;
+    int held = key.keysym.mod & ~(KMOD_CAPS | KMOD_NUM | KMOD_SCROLL);
+    auto only = [held](int wanted) { return held != 0 && (held & ~wanted) == 0; };
+    SDL_Keycode sym = key.keysym.sym;
+    if (sym == SDLK_q && only(KMOD_CTRL)) return HostKey::quit;
+    if (key.repeat) return HostKey::none;
+    bool enter = sym == SDLK_RETURN || sym == SDLK_KP_ENTER;
+    if ((sym == SDLK_F11 && held == 0) || (enter && only(KMOD_ALT))) return HostKey::fullscreen;
+    return HostKey::none;
+}
+
 void deliverKey(const SDL_KeyboardEvent& key, SKView& view, HeldFire& fire, double now)
 {
     auto code = virtualKeyCode(key.keysym.scancode);

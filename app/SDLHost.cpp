@@ -1,12 +1,16 @@
 #include "SDLHost.hpp"
 
-#include "DesktopRepeat.hpp"
+#include "Desktop.hpp"
 #include "Diagnostics.hpp"
+#include "DisplayWatch.hpp"
 #include "KeyMap.hpp"
+#include "Process.hpp"
 #include "SKView.hpp"
 #include "SoundPlayer.hpp"
 
 #include <SDL.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -17,6 +21,10 @@
 #include <string>
 
 namespace {
+
+// How long a compositor has to answer a first round trip, and the window to open.
+constexpr double waylandAnswerSeconds = 2;
+constexpr double startupSeconds = 10;
 
 // SDL quietly falls back to an invisible window when there is no display; only a driver that
 // was asked for by name may be headless.
@@ -36,7 +44,8 @@ std::string environment(const char* name)
 struct Displays {
     std::string drivers;
     std::string named;       // "the Wayland display wayland-0 or the X display :0"
-    std::string unreachable; // a compositor named whose socket is not there, and why
+    std::string unreachable; // a compositor named that cannot be used, and why
+    std::unique_ptr<WaylandProbe> probe; // the compositor's answer, and our eye on it during start-up
 };
 
 Displays displaysToTry()
@@ -55,10 +64,16 @@ Displays displaysToTry()
             d.unreachable = "the Wayland display " + wayland + " (XDG_RUNTIME_DIR is not set)";
         else if (!std::filesystem::is_socket(socket, error))
             d.unreachable = "the Wayland display " + wayland + " (no socket at " + socket.string() + ")";
+        else if (d.probe = std::make_unique<WaylandProbe>(wayland, waylandAnswerSeconds); !d.probe->problem().empty())
+            d.unreachable = "the Wayland display " + wayland + " (" + d.probe->problem() + ")";
         else
             add("wayland", "the Wayland display " + wayland);
     }
-    if (std::string x11 = environment("DISPLAY"); !x11.empty()) add("x11", "the X display " + x11);
+    if (std::string x11 = environment("DISPLAY"); !x11.empty()) {
+        // A compositor that is there but does not answer is worth a line before going on.
+        if (d.probe && !d.probe->problem().empty()) Diagnostics::tell("cannot reach " + d.unreachable + "; trying the X display " + x11);
+        add("x11", "the X display " + x11);
+    }
     return d;
 }
 
@@ -67,6 +82,16 @@ double desktopScale()
 {
     int scale = std::atoi(environment("GDK_SCALE").c_str());
     return scale >= 1 && scale <= 4 ? scale : 1;
+}
+
+// The display the window is on, for the line that says it went away.
+std::string displayInUse;
+
+// Xlib's own way to say the server went away would be a paragraph, then exit status 1.
+int lostX11(Display*)
+{
+    Diagnostics::tell("lost " + displayInUse);
+    _exit(1);
 }
 
 // The height of the strip, in view points, that drags the window.
@@ -99,6 +124,12 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", desktopId, 0);
     // No title bar to draw: libdecor would only load plugins and say so.
     SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
+    // Start-up never hangs on a display that stops answering or goes away; the libraries' own
+    // lines about it (Xlib's authorisation, libwayland's) give way to ours.
+    StartupWatch watch(displays.named, displays.probe ? displays.probe->fd() : -1, startupSeconds);
+    process::Hush hush;
+    XSetIOErrorHandler(lostX11);
+    displayInUse = displays.named;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         Diagnostics::tell("cannot reach " + (asked.empty() ? displays.named : "a display for SDL_VIDEODRIVER=" + asked) +
                           " (" + SDL_GetError() + ")");
@@ -111,6 +142,7 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
         return nullptr;
     }
     bool x11 = std::strcmp(driver, "x11") == 0;
+    displayInUse = x11 ? "the X display " + environment("DISPLAY") : "the Wayland display " + environment("WAYLAND_DISPLAY");
     // On X11 the window's pixels go to the display as they are (shared memory); SDL would
     // otherwise copy them through an OpenGL texture, which without a GPU is costly software GL.
     if (x11) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -141,6 +173,7 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     // Keys go straight to the game, never through an input method.
     SDL_StopTextInput();
     host->fire_.setRepeat(desktopKeyRepeat(host->window_));
+    host->managed_ = hasWindowManager(host->window_);
     // Controllers already plugged in arrive as plug-in events on the first poll.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0)
         host->gamepad_ = std::make_unique<Gamepad>(panelButtons, host->fire_);
@@ -201,10 +234,10 @@ void SDLHost::show(SDL_Surface* canvas, const std::vector<PixelRect>* damage)
 
 CGPoint SDLHost::toView(int x, int y) const { return fit_.toView({x * pixelsPerUnit_, y * pixelsPerUnit_}, size_); }
 
-SDL_HitTestResult SDLCALL SDLHost::hitTest(SDL_Window* window, const SDL_Point* point, void* data)
+SDL_HitTestResult SDLCALL SDLHost::hitTest(SDL_Window*, const SDL_Point* point, void* data)
 {
     const auto& host = *static_cast<const SDLHost*>(data);
-    if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) return SDL_HITTEST_NORMAL;
+    if (host.isFullscreen()) return SDL_HITTEST_NORMAL;
     // The strip and any bar above it.
     double y = point->y * host.pixelsPerUnit_;
     return y < host.fit_.origin.y + dragStripHeight * host.fit_.scale ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
@@ -212,26 +245,24 @@ SDL_HitTestResult SDLCALL SDLHost::hitTest(SDL_Window* window, const SDL_Point* 
 
 void SDLHost::toggleFullscreen()
 {
-    bool full = SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN;
-    SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     exposed_ = true;
+    if (managed_) {
+        SDL_SetWindowFullscreen(window_, isFullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        return;
+    }
+    // Nobody would act on the request: the window covers the screen, and goes back, by our hand.
+    SDL_Rect to = windowed_;
+    if (!filledByHand_) {
+        SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
+        SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window_)), &to) != 0) return;
+    }
+    SDL_SetWindowPosition(window_, to.x, to.y);
+    SDL_SetWindowSize(window_, to.w, to.h);
+    filledByHand_ = !filledByHand_;
 }
 
-bool SDLHost::hostKey(const SDL_Event& event, bool& quit)
-{
-    // By the letters on the keys, not their places: Ctrl+Q is Q on any layout.
-    const SDL_Keysym& key = event.key.keysym;
-    if (key.sym == SDLK_q && (key.mod & KMOD_CTRL)) {
-        quit = true;
-        return true;
-    }
-    bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
-    if (key.sym == SDLK_F11 || (enter && (key.mod & KMOD_ALT))) {
-        if (event.type == SDL_KEYDOWN && !event.key.repeat) toggleFullscreen();
-        return true;
-    }
-    return false;
-}
+bool SDLHost::isFullscreen() const { return filledByHand_ || (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN); }
 
 bool SDLHost::deliverEvents(SKView& view)
 {
@@ -243,6 +274,11 @@ bool SDLHost::deliverEvents(SKView& view)
     while (!quit && SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (event.type) {
         case SDL_QUIT:
+            // SDL's way to say the compositor went away, as well as a quit asked for.
+            if (wayland_ && wayland_->lost()) {
+                Diagnostics::tell("lost " + displayInUse);
+                displayLost_ = true;
+            }
             return false;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) return false;
@@ -260,7 +296,11 @@ bool SDLHost::deliverEvents(SKView& view)
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            if (!hostKey(event, quit)) deliverKey(event.key, view, fire_, now);
+            switch (hostKey(event.key)) {
+            case HostKey::quit: quit = true; break;
+            case HostKey::fullscreen: toggleFullscreen(); break;
+            case HostKey::none: deliverKey(event.key, view, fire_, now); break;
+            }
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) view.mouseDown(toView(event.button.x, event.button.y));

@@ -48,6 +48,8 @@ public:
     // Sleeps to the next frame's deadline; while nothing moves or nobody sees the window, until
     // something happens instead.
     void waitForNextFrame(const SKView& view);
+    // The display went away: the game ends with status 1, not as after a quit.
+    [[nodiscard]] bool displayLost() const { return displayLost_; }
 
 private:
     SDLHost() = default;
@@ -59,9 +61,8 @@ private:
     void show(SDL_Surface* canvas, const std::vector<PixelRect>* damage);
     // A point of the window (its own units, y down) in view points (y up).
     [[nodiscard]] CGPoint toView(int x, int y) const;
-    // Fullscreen keys and the quit key; false for a key the game should get.
-    [[nodiscard]] bool hostKey(const SDL_Event& event, bool& quit);
     void toggleFullscreen();
+    [[nodiscard]] bool isFullscreen() const;
     static SDL_HitTestResult SDLCALL hitTest(SDL_Window* window, const SDL_Point* point, void* host);
 
     CGSize size_;
@@ -71,6 +72,10 @@ private:
     Letterbox fit_;                // as last drawn
     double pixelsPerUnit_ = 1;     // window pixels per window unit (2 on a HiDPI Wayland output)
     bool exposed_ = true;          // the window must be drawn and sent whole
+    bool displayLost_ = false;
+    bool managed_ = true;          // a window manager acts on requests for fullscreen
+    bool filledByHand_ = false;    // fullscreen without one: moved and sized to the screen
+    SDL_Rect windowed_{};          // where the window was before that
     std::vector<SDL_Rect> rects_;  // the parts of a frame that changed, kept between frames
     HeldFire fire_{{}};                // space bar and pads' fire buttons, repeated at the desktop's rate
     std::unique_ptr<Gamepad> gamepad_; // none when the system has no controller support

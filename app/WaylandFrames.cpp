@@ -46,6 +46,8 @@ std::unique_ptr<WaylandFrames> WaylandFrames::attach(SDL_Window* window)
     return frames;
 }
 
+bool WaylandFrames::lost() const { return wl_display_get_error(display_) != 0; }
+
 WaylandFrames::~WaylandFrames()
 {
     for (auto& b : buffers_) release(*b);

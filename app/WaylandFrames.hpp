@@ -29,6 +29,8 @@ public:
     // Shows a frame of XRGB pixels in buffer pixels (the window's size times its scale): the
     // rects that changed since the last frame shown, or all of it.
     void show(const std::uint32_t* pixels, int width, int height, int stride, const std::vector<SDL_Rect>* changed);
+    // The compositor went away, or dropped us.
+    [[nodiscard]] bool lost() const;
 
 private:
     struct Buffer {

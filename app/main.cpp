@@ -1,13 +1,17 @@
 #include "Clock.hpp"
 #include "Hud.hpp"
 #include "MixerSoundPlayer.hpp"
+#include "Process.hpp"
 #include "SDLHost.hpp"
 #include "SKView.hpp"
 #include "TarvenkoApp.hpp"
 
+#include <optional>
+
 int main()
 {
-    // Init: the window, the sound, the view and the first scene.
+    // Init: the process's ground rules, the window, the sound, the view and the first scene.
+    process::settle();
     AppDelegate delegate;
     TarvenkoApp app;
     auto host = SDLHost::open("Tarvenko", TarvenkoApp::desktopId, TarvenkoApp::windowSize, TarvenkoApp::preferredFramesPerSecond,
@@ -15,9 +19,14 @@ int main()
     if (!host) return 1;
     delegate.applicationDidFinishLaunching();
     MonotonicClock clock;
-    MixerSoundPlayer sound;
-    sound.preload({"laser.wav", "explosion.wav"});
-    SKView view(host->size(), clock, sound);
+    std::optional<MixerSoundPlayer> sound;
+    {
+        process::Hush hush; // libpulse and ALSA speak as they look for a device
+        sound.emplace();
+    }
+    sound->preload({"laser.wav", "explosion.wav"});
+    SKView view(host->size(), clock, *sound);
+    process::started();
     view.presentScene(app.scene());
 
     // Update and draw, at a steady 60 frames a second (or asleep while nothing moves), until the
@@ -29,5 +38,5 @@ int main()
     }
 
     // De-init: the view lets go of its scene before the sound and the window go.
-    return 0;
+    return host->displayLost() ? 1 : 0;
 }

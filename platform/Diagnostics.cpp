@@ -1,10 +1,15 @@
 #include "Diagnostics.hpp"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdio>
 #include <set>
 #include <utility>
 
 namespace {
+
+std::atomic<int> outputFd{STDERR_FILENO};
 
 // Main thread only, as is all of the game.
 struct Sink {
@@ -27,11 +32,23 @@ void Diagnostics::tell(std::string_view line)
         sink().captured.emplace_back(line);
         return;
     }
-    // One write, so a line never interleaves with another thread's output.
     std::string out = "tarvenko: ";
-    out.append(line).push_back('\n');
-    std::fwrite(out.data(), 1, out.size(), stderr);
+    for (unsigned char c : line) {
+        if (c >= 0x20 && c != 0x7f) {
+            out.push_back(char(c));
+            continue;
+        }
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : "\\x%02x", c);
+        out += escaped;
+    }
+    out.push_back('\n');
+    // One write, so a line never interleaves with another thread's output; a reader that has
+    // gone makes it fail, quietly.
+    (void)!write(outputFd, out.data(), out.size());
 }
+
+int Diagnostics::writeTo(int fd) { return outputFd.exchange(fd); }
 
 void Diagnostics::tellOnce(std::string_view cause, std::string_view line)
 {

@@ -20,6 +20,31 @@ TEST(KeyMap, TheSixKeysAndNothingElse)
     EXPECT_EQ(mapped, 6);
 }
 
+TEST(KeyMap, HostKeysTakeExactlyTheirModifiersOnTheirPress)
+{
+    auto key = [](SDL_Keycode sym, int mod, Uint32 type = SDL_KEYDOWN, bool repeat = false) {
+        SDL_KeyboardEvent e{};
+        e.type = type;
+        e.repeat = repeat;
+        e.keysym.sym = sym;
+        e.keysym.mod = Uint16(mod);
+        return hostKey(e);
+    };
+    EXPECT_EQ(key(SDLK_q, KMOD_LCTRL), HostKey::quit);
+    EXPECT_EQ(key(SDLK_q, KMOD_RCTRL | KMOD_CAPS | KMOD_NUM), HostKey::quit) << "lock keys aside";
+    EXPECT_EQ(key(SDLK_q, KMOD_LCTRL | KMOD_LSHIFT), HostKey::none);
+    EXPECT_EQ(key(SDLK_q, KMOD_LCTRL | KMOD_LALT | KMOD_LSHIFT), HostKey::none);
+    EXPECT_EQ(key(SDLK_q, KMOD_LCTRL, SDL_KEYUP), HostKey::none) << "a release never quits";
+    EXPECT_EQ(key(SDLK_q, KMOD_NONE), HostKey::none);
+    EXPECT_EQ(key(SDLK_F11, KMOD_NONE), HostKey::fullscreen);
+    EXPECT_EQ(key(SDLK_F11, KMOD_LCTRL), HostKey::none);
+    EXPECT_EQ(key(SDLK_F11, KMOD_NONE, SDL_KEYDOWN, true), HostKey::none) << "a held key toggles once";
+    EXPECT_EQ(key(SDLK_RETURN, KMOD_RALT), HostKey::fullscreen);
+    EXPECT_EQ(key(SDLK_KP_ENTER, KMOD_LALT | KMOD_NUM), HostKey::fullscreen);
+    EXPECT_EQ(key(SDLK_RETURN, KMOD_LALT | KMOD_LCTRL), HostKey::none);
+    EXPECT_EQ(key(SDLK_RETURN, KMOD_NONE), HostKey::none);
+}
+
 namespace {
 struct Resources {
     std::filesystem::path dir = std::filesystem::temp_directory_path() / "tarvenko-app-test";

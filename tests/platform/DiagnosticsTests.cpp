@@ -1,6 +1,7 @@
 #include "Diagnostics.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using Lines = std::vector<std::string>;
 
@@ -21,9 +22,22 @@ TEST(Diagnostics, EachCauseIsToldOnceAndACaptureStartsAfresh)
     EXPECT_EQ(again.take(), (Lines{"emitter a: bad"})) << "a new capture has told nothing yet";
 }
 
-TEST(Diagnostics, WithoutACaptureALineGoesToStderrWithTheGamesName)
+TEST(Diagnostics, WithoutACaptureALineGoesToStderrWithTheGamesNameAndStaysOneLine)
 {
     testing::internal::CaptureStderr();
     Diagnostics::tell("no display");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "tarvenko: no display\n");
+    Diagnostics::tell("cannot reach the X display :1\nx\r\x1b[2J\x7f");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "tarvenko: no display\ntarvenko: cannot reach the X display :1\\nx\\r\\x1b[2J\\x7f\n");
+
+    // Elsewhere while stderr is silenced around a chatty library.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    int before = Diagnostics::writeTo(ends[1]);
+    Diagnostics::tell("é ok");
+    EXPECT_EQ(Diagnostics::writeTo(before), ends[1]);
+    char got[32] = {};
+    EXPECT_EQ(read(ends[0], got, sizeof got), 16);
+    EXPECT_STREQ(got, "tarvenko: é ok\n");
+    close(ends[0]), close(ends[1]);
 }

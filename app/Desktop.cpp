@@ -1,13 +1,15 @@
-#include "DesktopRepeat.hpp"
+#include "Desktop.hpp"
 
 #include <SDL_syswm.h>
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -86,6 +88,26 @@ HeldFire::Repeat waylandRepeat(wl_display* display)
 }
 
 } // namespace
+
+bool hasWindowManager(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    // A manager owns the WM_Sn selection of its screen (ICCCM), or names itself on the root.
+    Display* display = info.info.x11.display;
+    std::string selection = "WM_S" + std::to_string(DefaultScreen(display));
+    if (XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False)) != None) return true;
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), 0,
+                       1, False, XA_WINDOW, &type, &format, &items, &left, &data);
+    bool named = type == XA_WINDOW && items == 1;
+    if (data) XFree(data);
+    return named;
+}
 
 HeldFire::Repeat desktopKeyRepeat(SDL_Window* window)
 {

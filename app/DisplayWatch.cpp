@@ -1,0 +1,110 @@
+#include "DisplayWatch.hpp"
+
+#include "Diagnostics.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int millisecondsUntil(Clock::time_point deadline)
+{
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? int(left) : 0;
+}
+
+std::string seconds(double s)
+{
+    std::string text = std::to_string(s);
+    return text.substr(0, text.find_last_not_of("0.") + 1) + " s";
+}
+
+} // namespace
+
+WaylandProbe::WaylandProbe(const std::string& display, double deadlineSeconds)
+{
+    // libwayland's own lines about a broken connection would come before ours.
+    wl_log_set_handler_client([](const char*, va_list) {});
+    display_ = wl_display_connect(display.c_str());
+    if (!display_) {
+        problem_ = std::string("cannot connect: ") + std::strerror(errno);
+        return;
+    }
+    bool answered = false;
+    wl_callback* sync = wl_display_sync(display_);
+    static const wl_callback_listener listener{[](void* done, wl_callback*, std::uint32_t) { *static_cast<bool*>(done) = true; }};
+    wl_callback_add_listener(sync, &listener, &answered);
+    auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(deadlineSeconds));
+    auto failed = [&] {
+        problem_ = "the connection failed: " + std::string(std::strerror(wl_display_get_error(display_) ? wl_display_get_error(display_) : EPROTO));
+    };
+    while (!answered && problem_.empty()) {
+        if (wl_display_prepare_read(display_) != 0) {
+            if (wl_display_dispatch_pending(display_) < 0) failed();
+            continue;
+        }
+        if (wl_display_flush(display_) < 0 && errno != EAGAIN) {
+            wl_display_cancel_read(display_);
+            failed();
+            break;
+        }
+        pollfd p{wl_display_get_fd(display_), POLLIN, 0};
+        int ready = poll(&p, 1, millisecondsUntil(deadline));
+        if (ready <= 0) {
+            wl_display_cancel_read(display_);
+            if (ready == 0) problem_ = "no answer within " + seconds(deadlineSeconds);
+            else if (errno != EINTR) failed();
+            continue;
+        }
+        if (wl_display_read_events(display_) < 0 || wl_display_dispatch_pending(display_) < 0) failed();
+    }
+    wl_callback_destroy(sync);
+}
+
+WaylandProbe::~WaylandProbe()
+{
+    if (display_) wl_display_disconnect(display_);
+}
+
+int WaylandProbe::fd() const { return display_ && problem_.empty() ? wl_display_get_fd(display_) : -1; }
+
+struct StartupWatch::Thread {
+    int wake[2] = {-1, -1}; // written to when start-up is over
+    std::thread thread;
+};
+
+StartupWatch::StartupWatch(std::string display, int fd, double deadlineSeconds) : thread_(std::make_unique<Thread>())
+{
+    if (pipe2(thread_->wake, O_CLOEXEC) != 0) return;
+    auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(deadlineSeconds));
+    thread_->thread = std::thread([display = std::move(display), fd, deadline, wake = thread_->wake[0], deadlineSeconds] {
+        pollfd p[2] = {{wake, POLLIN, 0}, {fd, POLLRDHUP, 0}};
+        for (;;) {
+            int ready = poll(p, fd >= 0 ? 2 : 1, millisecondsUntil(deadline));
+            if (ready < 0 && errno == EINTR) continue;
+            if (p[0].revents) return;
+            if (ready == 0) Diagnostics::tell(display + " did not let the window open within " + seconds(deadlineSeconds));
+            else Diagnostics::tell("lost " + display + " while the window was opening");
+            _exit(1);
+        }
+    });
+}
+
+StartupWatch::~StartupWatch()
+{
+    if (!thread_->thread.joinable()) return;
+    char done = 1;
+    (void)!write(thread_->wake[1], &done, 1);
+    thread_->thread.join();
+    close(thread_->wake[0]);
+    close(thread_->wake[1]);
+}

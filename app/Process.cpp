@@ -1,0 +1,75 @@
+#include "Process.hpp"
+
+#include "Diagnostics.hpp"
+
+#include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+
+namespace {
+
+// Seconds a stopping game has to end its frame loop before it is ended anyway (a call into a
+// display that stopped answering would hold it).
+constexpr unsigned stopGrace = 3;
+
+volatile std::sig_atomic_t running = 0;
+struct sigaction sdlStop[2]; // SDL's own handlers, which turn a signal into a quit event
+
+void onStop(int signal)
+{
+    if (!running) _exit(0);
+    alarm(stopGrace);
+    const struct sigaction& sdl = sdlStop[signal == SIGINT ? 0 : 1];
+    if (sdl.sa_handler != SIG_DFL && sdl.sa_handler != SIG_IGN) sdl.sa_handler(signal);
+    else _exit(0);
+}
+
+} // namespace
+
+void process::settle()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1) continue;
+        int opened = open("/dev/null", O_RDWR);
+        if (opened >= 0 && opened != fd) dup2(opened, fd), close(opened);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    // SDL hears stop signals as a quit once its events start; ours go first and hand over.
+    SDL_InitSubSystem(SDL_INIT_EVENTS);
+    sigaction(SIGINT, nullptr, &sdlStop[0]);
+    sigaction(SIGTERM, nullptr, &sdlStop[1]);
+    struct sigaction stop {};
+    stop.sa_handler = onStop;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    struct sigaction late {};
+    late.sa_handler = [](int) { _exit(0); };
+    sigemptyset(&late.sa_mask);
+    sigaction(SIGALRM, &late, nullptr);
+}
+
+void process::started() { running = 1; }
+
+process::Hush::Hush()
+{
+    saved_ = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ < 0 || null < 0) {
+        if (null >= 0) close(null);
+        return;
+    }
+    dup2(null, STDERR_FILENO);
+    close(null);
+    previous_ = Diagnostics::writeTo(saved_);
+}
+
+process::Hush::~Hush()
+{
+    if (previous_ < 0) return;
+    Diagnostics::writeTo(previous_);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+// The ground the game stands on, laid first thing in main, before any library opens a
+// connection: closed standard streams are opened on /dev/null (so no connection takes their
+// numbers and gets our lines written into it), a write to a reader that has gone fails quietly
+// instead of killing the game, and SIGTERM and SIGINT end the game with status 0 at any stage.
+namespace process {
+
+void settle();
+
+// Stderr silenced while one lives, around libraries that print as they connect (Xlib's
+// authorisation, libwayland, libpulse): the game's own lines still get through, one per cause.
+class Hush {
+public:
+    Hush();
+    ~Hush();
+    Hush(const Hush&) = delete;
+    Hush& operator=(const Hush&) = delete;
+
+private:
+    int saved_ = -1;   // stderr itself
+    int previous_ = -1; // where the game's lines went before
+};
+// Start-up is over: from here a stop signal ends the frame loop, the way closing the window does.
+// Until then it ends the process at once, since start-up may be waiting on a display that
+// never answers.
+void started();
+
+} // namespace process
