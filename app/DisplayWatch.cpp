@@ -8,6 +8,7 @@
 #include <wayland-client.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -24,8 +25,9 @@ int millisecondsUntil(Clock::time_point deadline)
 
 std::string seconds(double s)
 {
-    std::string text = std::to_string(s);
-    return text.substr(0, text.find_last_not_of("0.") + 1) + " s";
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", s);
+    return text;
 }
 
 } // namespace

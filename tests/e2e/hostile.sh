@@ -37,7 +37,7 @@ expect garbage-status [ "$status" = 1 ] && expect garbage-named one_line_saying 
 # One that never answers: named after the round trip's deadline, or ended at once by SIGTERM.
 run env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=silent
 expect silent-status [ "$status" = 1 ] && expect silent-deadline [ "$took" -lt 4000 ]
-expect silent-named one_line_saying "Wayland display silent (no answer"
+expect silent-named one_line_saying "Wayland display silent (no answer within 2 s)"
 env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=silent "$game_bin" 2>"$work/err" &
 game=$!
 sleep 0.3
