@@ -1,0 +1,113 @@
+// A compositor's first answer and the watch over start-up, against a Wayland server of the
+// test's own and sockets that misbehave.
+#include "DisplayWatch.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <wayland-server-core.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+// XDG_RUNTIME_DIR of the test's own, where the displays' sockets are.
+struct Runtime {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tarvenko-wl-" + std::to_string(getpid()));
+    Runtime()
+    {
+        std::filesystem::create_directories(dir);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    }
+    ~Runtime() { std::filesystem::remove_all(dir); }
+
+    // A socket that accepts and then closes each connection, or holds it without a word.
+    int listen(const char* name)
+    {
+        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{AF_UNIX, {}};
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s/%s", dir.c_str(), name);
+        EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::listen(fd, 4), 0);
+        return fd;
+    }
+};
+
+// A real compositor core, answering round trips on a thread until destroyed.
+struct Compositor {
+    wl_display* display = wl_display_create();
+    std::atomic<bool> stop{false};
+    std::thread loop;
+    explicit Compositor(const char* name)
+    {
+        EXPECT_EQ(wl_display_add_socket(display, name), 0);
+        loop = std::thread([this] {
+            while (!stop) {
+                wl_event_loop_dispatch(wl_display_get_event_loop(display), 10);
+                wl_display_flush_clients(display);
+            }
+        });
+    }
+    ~Compositor()
+    {
+        stop = true;
+        loop.join();
+        wl_display_destroy(display);
+    }
+};
+
+} // namespace
+
+TEST(WaylandProbe, AnAnsweringCompositorPassesAndMisbehavingSocketsAreNamed)
+{
+    Runtime runtime;
+    {
+        Compositor compositor("answers");
+        WaylandProbe probe("answers", 2);
+        EXPECT_EQ(probe.problem(), "");
+        EXPECT_GE(probe.fd(), 0) << "kept open for the watch";
+    }
+
+    int closing = runtime.listen("closing");
+    std::thread closer([closing] { close(accept(closing, nullptr, nullptr)); });
+    WaylandProbe closed("closing", 2);
+    closer.join();
+    EXPECT_EQ(closed.problem().rfind("the connection failed: ", 0), 0u) << closed.problem();
+    EXPECT_EQ(closed.fd(), -1);
+
+    int silent = runtime.listen("silent");
+    auto started = std::chrono::steady_clock::now();
+    WaylandProbe quiet("silent", 0.2);
+    double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(quiet.problem(), "no answer within 0.2 s");
+    EXPECT_LT(waited, 5) << "given up at the deadline, not waited on for ever";
+
+    EXPECT_EQ(WaylandProbe("nothing-here", 2).problem().rfind("cannot connect: ", 0), 0u);
+    close(closing), close(silent);
+}
+
+TEST(StartupWatch, EndsTheGameWithALineWhenTheDisplayGoesOrStartUpTakesTooLong)
+{
+    // Done in time: nothing happens.
+    { StartupWatch watch("the X display :9", -1, 5); }
+    EXPECT_EXIT(
+        {
+            StartupWatch watch("the X display :9", -1, 0.1);
+            pause();
+        },
+        testing::ExitedWithCode(1), "tarvenko: the X display :9 did not let the window open within 0.1 s\n");
+    EXPECT_EXIT(
+        {
+            int ends[2];
+            socketpair(AF_UNIX, SOCK_STREAM, 0, ends);
+            StartupWatch watch("the Wayland display w", ends[0], 30);
+            close(ends[1]); // the compositor goes away
+            pause();
+        },
+        testing::ExitedWithCode(1), "tarvenko: lost the Wayland display w while the window was opening\n");
+}
