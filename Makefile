@@ -4,7 +4,7 @@
 PRESET ?= default
 BUILD := build/$(PRESET)
 
-.PHONY: all deps test-deps configure configure-tests build run test bench package screenshot sounds fuzz soak clean
+.PHONY: all deps test-deps configure configure-tests build run test bench package screenshot golden sounds fuzz soak clean
 
 all: build
 
@@ -66,6 +66,12 @@ soak: test-deps
 # README's picture of the game, drawn by the game itself.
 screenshot: build
 	$(BUILD)/bin/screenshot docs/screenshot.png
+
+# The pictures that pin every builder's look (tests/golden/), drawn anew after a look changed on
+# purpose: look at them before committing them.
+golden: configure-tests
+	@cmake --build --preset $(PRESET) --target game_tests
+	cd $(BUILD) && TARVENKO_WRITE_GOLDEN=1 bin/game_tests --gtest_filter='Golden.*'
 
 # Writes the two sound effects into resources/ from their generator.
 sounds: build

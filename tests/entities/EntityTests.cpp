@@ -22,11 +22,6 @@ struct Field {
     }
 };
 
-std::shared_ptr<SKShapeNode> shape(const std::shared_ptr<SKNode>& node)
-{
-    return std::static_pointer_cast<SKShapeNode>(node);
-}
-
 } // namespace
 
 TEST(RandomInRange, ReachesBothEndsAndStaysBetween)
@@ -46,12 +41,12 @@ TEST(RandomInRange, ReachesBothEndsAndStaysBetween)
     EXPECT_GT(high, 0.069);
 }
 
-TEST(PlayerShip, IsAHullWithNoseCockpitAndThreeFlickeringFlames)
+// Their looks are pinned by the golden pictures; here, their bodies and motion.
+
+TEST(PlayerShip, HasABodyTheEnemiesTouchAndThreeFlickeringFlames)
 {
     auto ship = makePlayerShip(field);
-    EXPECT_EQ(ship->position(), (CGPoint{400, 100}));
     EXPECT_EQ(ship->zPosition(), 5);
-    EXPECT_EQ(ship->path().boundingBox(), (CGRect{{-28, -25}, {56, 65}}));
     EXPECT_EQ(ship->physicsBody()->size(), (CGSize{56, 65}));
     EXPECT_EQ(ship->physicsBody()->categoryBitMask(), PhysicsCategory::player);
     EXPECT_EQ(ship->physicsBody()->contactTestBitMask(), PhysicsCategory::enemy);
@@ -59,12 +54,6 @@ TEST(PlayerShip, IsAHullWithNoseCockpitAndThreeFlickeringFlames)
 
     const auto& parts = ship->children();
     ASSERT_EQ(parts.size(), 5u);
-    EXPECT_EQ(shape(parts[0])->fillColor(), SKColor::darkGrayColor()) << "nose tip first";
-    EXPECT_EQ(shape(parts[1])->fillColor(), SKColor::cyanColor()) << "then the cockpit";
-    for (int i = 2; i < 5; ++i) {
-        EXPECT_EQ(parts[i]->zPosition(), -1);
-        EXPECT_EQ(shape(parts[i])->path().boundingBox().midX(), -7 + 7 * (i - 2)) << "flames at -7, 0, 7";
-    }
     // A flame's step lies in 0.04…0.07 s: after 0.04 s every flame has grown.
     Field f;
     f.scene->addChild(ship);
@@ -79,7 +68,6 @@ TEST(Laser, StartsThirtyAboveTheShipAndLeavesPastTheTopAfterOneSecond)
     auto laser = makeLaser({200, 100}, field);
     EXPECT_EQ(laser->position(), (CGPoint{200, 130}));
     EXPECT_EQ(laser->zPosition(), 1);
-    EXPECT_EQ(laser->fillColor(), SKColor::redColor());
     EXPECT_EQ(laser->physicsBody()->size(), (CGSize{4, 15}));
     EXPECT_EQ(laser->physicsBody()->categoryBitMask(), PhysicsCategory::laser);
     EXPECT_EQ(laser->physicsBody()->contactTestBitMask(), PhysicsCategory::enemy);
@@ -109,7 +97,6 @@ TEST(Enemy, StartsAboveTheTopAnywhereBetweenTheMarginsAndFallsForFourSeconds)
     EXPECT_EQ(enemy->position().y, 625);
     EXPECT_EQ(enemy->name(), "enemy");
     EXPECT_EQ(enemy->zPosition(), 4);
-    ASSERT_EQ(enemy->children().size(), 2u) << "core and flame";
     EXPECT_EQ(enemy->physicsBody()->size(), (CGSize{50, 45}));
     EXPECT_EQ(enemy->physicsBody()->contactTestBitMask(), PhysicsCategory::player | PhysicsCategory::laser);
 
