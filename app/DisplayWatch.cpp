@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -82,23 +84,35 @@ int WaylandProbe::fd() const { return display_ && problem_.empty() ? wl_display_
 struct StartupWatch::Thread {
     int wake[2] = {-1, -1}; // written to when start-up is over
     std::thread thread;
+    std::mutex said;          // held while the last word is said
+    bool spoken = false;
 };
 
 StartupWatch::StartupWatch(std::string display, int fd, double deadlineSeconds) : thread_(std::make_unique<Thread>())
 {
     if (pipe2(thread_->wake, O_CLOEXEC) != 0) return;
     auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(deadlineSeconds));
-    thread_->thread = std::thread([display = std::move(display), fd, deadline, wake = thread_->wake[0], deadlineSeconds] {
+    thread_->thread = std::thread([display = std::move(display), fd, deadline, deadlineSeconds, t = thread_.get()] {
+        int wake = t->wake[0];
         pollfd p[2] = {{wake, POLLIN, 0}, {fd, POLLRDHUP, 0}};
         for (;;) {
             int ready = poll(p, fd >= 0 ? 2 : 1, millisecondsUntil(deadline));
             if (ready < 0 && errno == EINTR) continue;
             if (p[0].revents) return;
+            std::lock_guard lock(t->said);
+            if (t->spoken) return; // start-up failed first and says so itself
+            t->spoken = true;
             if (ready == 0) Diagnostics::tell(display + " did not let the window open within " + seconds(deadlineSeconds));
             else Diagnostics::tell("lost " + display + " while the window was opening");
             _exit(1);
         }
     });
+}
+
+bool StartupWatch::claimLastWord()
+{
+    std::lock_guard lock(thread_->said);
+    return !std::exchange(thread_->spoken, true);
 }
 
 StartupWatch::~StartupWatch()

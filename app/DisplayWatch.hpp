@@ -34,6 +34,9 @@ class StartupWatch {
 public:
     StartupWatch(std::string display, int fd, double deadlineSeconds);
     ~StartupWatch();
+    // Start-up failed on its own: true when the caller is to say why, false when the watch has
+    // said it already (the process is ending), so the user reads one line, not two.
+    [[nodiscard]] bool claimLastWord();
     StartupWatch(const StartupWatch&) = delete;
     StartupWatch& operator=(const StartupWatch&) = delete;
 

@@ -131,13 +131,14 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     XSetIOErrorHandler(lostX11);
     displayInUse = displays.named;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        Diagnostics::tell("cannot reach " + (asked.empty() ? displays.named : "a display for SDL_VIDEODRIVER=" + asked) +
+        if (watch.claimLastWord())
+            Diagnostics::tell("cannot reach " + (asked.empty() ? displays.named : "a display for SDL_VIDEODRIVER=" + asked) +
                           " (" + SDL_GetError() + ")");
         return nullptr;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (isHeadless(driver) && asked != driver) {
-        Diagnostics::tell("no display to open the window on");
+        if (watch.claimLastWord()) Diagnostics::tell("no display to open the window on");
         SDL_Quit();
         return nullptr;
     }
@@ -165,7 +166,7 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     host->window_ = SDL_CreateWindow(title, at.x, at.y, at.w, at.h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
     if (host->window_ && !x11) host->wayland_ = WaylandFrames::attach(host->window_);
     if (!host->window_ || (!x11 && !host->wayland_) || !host->canvas()) {
-        Diagnostics::tell(std::string("cannot open the window (") + SDL_GetError() + ")");
+        if (watch.claimLastWord()) Diagnostics::tell(std::string("cannot open the window (") + SDL_GetError() + ")");
         return nullptr;
     }
     // No title bar: the top strip of the view moves the window; clicks elsewhere reach the game.

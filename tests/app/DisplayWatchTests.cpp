@@ -93,8 +93,14 @@ TEST(WaylandProbe, AnAnsweringCompositorPassesAndMisbehavingSocketsAreNamed)
 
 TEST(StartupWatch, EndsTheGameWithALineWhenTheDisplayGoesOrStartUpTakesTooLong)
 {
-    // Done in time: nothing happens.
+    // Done in time: nothing happens. Failed on its own: start-up has the last word, once.
     { StartupWatch watch("the X display :9", -1, 5); }
+    {
+        StartupWatch watch("the X display :9", -1, 0.05);
+        EXPECT_TRUE(watch.claimLastWord());
+        std::this_thread::sleep_for(std::chrono::milliseconds(150)); // past the deadline, still here
+        EXPECT_FALSE(watch.claimLastWord());
+    }
     EXPECT_EXIT(
         {
             StartupWatch watch("the X display :9", -1, 0.1);

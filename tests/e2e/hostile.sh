@@ -108,7 +108,7 @@ on_wayland
 sleep 1
 kill -STOP "$game"
 moves=""
-for i in $(seq 1 6000); do moves="$moves mousemove --window $window $((i % 700 + 50)) $((i % 500 + 50))"; done
+for i in $(seq 1 3000); do moves="$moves mousemove --window $window $((i % 700 + 50)) $((i % 500 + 50))"; done
 xdotool $moves
 kill -CONT "$game"
 ended
