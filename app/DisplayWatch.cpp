@@ -19,6 +19,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+Clock::time_point after(double seconds)
+{
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
 int millisecondsUntil(Clock::time_point deadline)
 {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -45,11 +50,13 @@ WaylandProbe::WaylandProbe(const std::string& display, double deadlineSeconds)
     }
     bool answered = false;
     wl_callback* sync = wl_display_sync(display_);
-    static const wl_callback_listener listener{[](void* done, wl_callback*, std::uint32_t) { *static_cast<bool*>(done) = true; }};
+    static const wl_callback_listener listener{
+        [](void* done, wl_callback*, std::uint32_t) { *static_cast<bool*>(done) = true; }};
     wl_callback_add_listener(sync, &listener, &answered);
-    auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(deadlineSeconds));
+    auto deadline = after(deadlineSeconds);
     auto failed = [&] {
-        problem_ = "the connection failed: " + std::string(std::strerror(wl_display_get_error(display_) ? wl_display_get_error(display_) : EPROTO));
+        int error = wl_display_get_error(display_);
+        problem_ = std::string("the connection failed: ") + std::strerror(error ? error : EPROTO);
     };
     while (!answered && problem_.empty()) {
         if (wl_display_prepare_read(display_) != 0) {
@@ -91,7 +98,7 @@ struct StartupWatch::Thread {
 StartupWatch::StartupWatch(std::string display, int fd, double deadlineSeconds) : thread_(std::make_unique<Thread>())
 {
     if (pipe2(thread_->wake, O_CLOEXEC) != 0) return;
-    auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(deadlineSeconds));
+    auto deadline = after(deadlineSeconds);
     thread_->thread = std::thread([display = std::move(display), fd, deadline, deadlineSeconds, t = thread_.get()] {
         int wake = t->wake[0];
         pollfd p[2] = {{wake, POLLIN, 0}, {fd, POLLRDHUP, 0}};
@@ -102,7 +109,8 @@ StartupWatch::StartupWatch(std::string display, int fd, double deadlineSeconds) 
             std::lock_guard lock(t->said);
             if (t->spoken) return; // start-up failed first and says so itself
             t->spoken = true;
-            if (ready == 0) Diagnostics::tell(display + " did not let the window open within " + seconds(deadlineSeconds));
+            if (ready == 0)
+                Diagnostics::tell(display + " did not let the window open within " + seconds(deadlineSeconds));
             else Diagnostics::tell("lost " + display + " while the window was opening");
             _exit(1);
         }

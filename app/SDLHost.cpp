@@ -71,7 +71,8 @@ Displays displaysToTry()
     }
     if (std::string x11 = environment("DISPLAY"); !x11.empty()) {
         // A compositor that is there but does not answer is worth a line before going on.
-        if (d.probe && !d.probe->problem().empty()) Diagnostics::tell("cannot reach " + d.unreachable + "; trying the X display " + x11);
+        if (d.probe && !d.probe->problem().empty())
+            Diagnostics::tell("cannot reach " + d.unreachable + "; trying the X display " + x11);
         add("x11", "the X display " + x11);
     }
     return d;
@@ -143,7 +144,8 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
         return nullptr;
     }
     bool x11 = std::strcmp(driver, "x11") == 0;
-    displayInUse = x11 ? "the X display " + environment("DISPLAY") : "the Wayland display " + environment("WAYLAND_DISPLAY");
+    displayInUse =
+        x11 ? "the X display " + environment("DISPLAY") : "the Wayland display " + environment("WAYLAND_DISPLAY");
     // On X11 the window's pixels go to the display as they are (shared memory); SDL would
     // otherwise copy them through an OpenGL texture, which without a GPU is costly software GL.
     if (x11) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");

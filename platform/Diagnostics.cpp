@@ -39,7 +39,8 @@ void Diagnostics::tell(std::string_view line)
             continue;
         }
         char escaped[5];
-        std::snprintf(escaped, sizeof escaped, c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : "\\x%02x", c);
+        const char* form = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : "\\x%02x";
+        std::snprintf(escaped, sizeof escaped, form, c);
         out += escaped;
     }
     out.push_back('\n');

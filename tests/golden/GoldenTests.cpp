@@ -30,34 +30,37 @@ struct Look {
 
 std::vector<Look> looks()
 {
-    auto at = [](std::shared_ptr<SKNode> node, CGPoint p) {
-        node->setPosition(p);
-        return node;
-    };
+    using Nodes = std::vector<std::shared_ptr<SKNode>>;
     return {
-        {"ship", [] { return std::vector<std::shared_ptr<SKNode>>{makePlayerShip(field)}; }, {{360, 50}, {80, 95}}},
-        {"laser", [] { return std::vector<std::shared_ptr<SKNode>>{makeLaser({400, 100}, field)}; }, {{390, 118}, {20, 24}}},
-        {"enemy", [&] { return std::vector<std::shared_ptr<SKNode>>{at(makeEnemy(field), {400, 300})}; }, {{365, 265}, {70, 75}}},
+        {"ship", [] { return Nodes{makePlayerShip(field)}; }, {{360, 50}, {80, 95}}},
+        {"laser", [] { return Nodes{makeLaser({400, 100}, field)}; }, {{390, 118}, {20, 24}}},
+        {"enemy",
+         [] {
+             auto enemy = makeEnemy(field);
+             enemy->setPosition({400, 300});
+             return Nodes{enemy};
+         },
+         {{365, 265}, {70, 75}}},
         {"explosion",
          [] {
              auto burst = makeExplosion({400, 300}, SKBundle::main());
              burst->setRandomSeed(7);
              for (int i = 0; i < 6; ++i) burst->advanceSimulation(1.0 / 60);
-             return std::vector<std::shared_ptr<SKNode>>{burst};
+             return Nodes{burst};
          },
          {{320, 220}, {160, 160}}},
         {"labels",
          [] {
              auto pause = makePauseLabel(field);
              pause->setHidden(false);
-             return std::vector<std::shared_ptr<SKNode>>{makeScoreLabel(field), makeLivesLabel(field), pause};
+             return Nodes{makeScoreLabel(field), makeLivesLabel(field), pause};
          },
          {{0, 260}, {800, 340}}},
-        {"disclaimer", [] { return std::vector<std::shared_ptr<SKNode>>{makeDisclaimerPanel(field)}; }, {{140, 140}, {520, 320}}},
+        {"disclaimer", [] { return Nodes{makeDisclaimerPanel(field)}; }, {{140, 140}, {520, 320}}},
         {"game-over",
          [] {
              auto [total, button] = makeGameOverPanel(field, 120);
-             return std::vector<std::shared_ptr<SKNode>>{total, button};
+             return Nodes{total, button};
          },
          {{230, 180}, {340, 275}}},
     };
@@ -111,7 +114,8 @@ TEST(Golden, EveryBuilderLooksAsItsPictureAtOneAndTwoPixelsAPoint)
             cairo_surface_t* expected = cairo_image_surface_create_from_png(golden.c_str());
             bool same = cairo_surface_status(expected) == CAIRO_STATUS_SUCCESS &&
                         cairo_image_surface_get_width(expected) == c.width &&
-                        cairo_image_surface_get_height(expected) == c.height && differing(drawn, expected) <= 4;
+                        cairo_image_surface_get_height(expected) == c.height &&
+                        differing(drawn, expected) <= 4;
             if (!same) cairo_surface_write_to_png(drawn, ("golden-failed-" + file).c_str());
             EXPECT_TRUE(same) << file << " differs from its picture; what was drawn: golden-failed-" << file;
             cairo_surface_destroy(expected);
