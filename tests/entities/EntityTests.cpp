@@ -160,6 +160,12 @@ TEST(Star, ReEntryDoesNothingOnceItsSceneIsGone)
         gone = scene;
         resetStar(gone, *star);
         EXPECT_EQ(star->position().y, 610);
+        bool elsewhere = false;
+        for (int i = 0; i < 20 && !elsewhere; ++i) {
+            resetStar(gone, *star);
+            elsewhere = star->position().x != 123;
+        }
+        EXPECT_TRUE(elsewhere) << "back at the top somewhere new";
         star->setPosition({123, -10});
     }
     resetStar(gone, *star);
