@@ -87,13 +87,21 @@ HeldFire::Repeat waylandRepeat(wl_display* display)
     return ask.repeat;
 }
 
+// The window system the window is on, and its connection.
+SDL_SysWMinfo windowSystem(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info)) info.subsystem = SDL_SYSWM_UNKNOWN;
+    return info;
+}
+
 } // namespace
 
 bool hasWindowManager(SDL_Window* window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    SDL_SysWMinfo info = windowSystem(window);
+    if (info.subsystem != SDL_SYSWM_X11) return true;
     // A manager owns the WM_Sn selection of its screen (ICCCM), or names itself on the root.
     Display* display = info.info.x11.display;
     std::string selection = "WM_S" + std::to_string(DefaultScreen(display));
@@ -111,9 +119,7 @@ bool hasWindowManager(SDL_Window* window)
 
 HeldFire::Repeat desktopKeyRepeat(SDL_Window* window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info)) return {};
+    SDL_SysWMinfo info = windowSystem(window);
     if (info.subsystem == SDL_SYSWM_X11) return x11Repeat(info.info.x11.display);
     if (info.subsystem == SDL_SYSWM_WAYLAND) return waylandRepeat(info.info.wl.display);
     return {};

@@ -14,8 +14,8 @@ int main()
     process::settle();
     AppDelegate delegate;
     TarvenkoApp app;
-    auto host = SDLHost::open("Tarvenko", TarvenkoApp::desktopId, TarvenkoApp::windowSize, TarvenkoApp::preferredFramesPerSecond,
-                              panelButtonNames);
+    auto host = SDLHost::open("Tarvenko", TarvenkoApp::desktopId, TarvenkoApp::windowSize,
+                              TarvenkoApp::preferredFramesPerSecond, panelButtonNames);
     if (!host) return 1;
     delegate.applicationDidFinishLaunching();
     MonotonicClock clock;
