@@ -143,12 +143,13 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
         SDL_Quit();
         return nullptr;
     }
-    bool x11 = std::strcmp(driver, "x11") == 0;
+    // Any other driver (a headless one asked for by name) draws into the window's pixels as X11 does.
+    bool wayland = std::strcmp(driver, "wayland") == 0;
     displayInUse =
-        x11 ? "the X display " + environment("DISPLAY") : "the Wayland display " + environment("WAYLAND_DISPLAY");
+        wayland ? "the Wayland display " + environment("WAYLAND_DISPLAY") : "the X display " + environment("DISPLAY");
     // On X11 the window's pixels go to the display as they are (shared memory); SDL would
     // otherwise copy them through an OpenGL texture, which without a GPU is costly software GL.
-    if (x11) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (!wayland) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 
     std::unique_ptr<SDLHost> host(new SDLHost);
     host->size_ = size;
@@ -162,12 +163,12 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     };
     // On Wayland that area is the whole output, in points: room is left for the desktop's panels,
     // which a client cannot see, and the compositor places the window.
-    double room = x11 ? 1 : waylandRoom;
+    double room = wayland ? waylandRoom : 1;
     CGSize area = bounded ? CGSize{room * usable.w, room * usable.h} : CGSize{};
-    SDL_Rect at = place(windowScale(size, x11 ? desktopScale() : 1, area));
+    SDL_Rect at = place(windowScale(size, wayland ? 1 : desktopScale(), area));
     host->window_ = SDL_CreateWindow(title, at.x, at.y, at.w, at.h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
-    if (host->window_ && !x11) host->wayland_ = WaylandFrames::attach(host->window_);
-    if (!host->window_ || (!x11 && !host->wayland_) || !host->canvas()) {
+    if (host->window_ && wayland) host->wayland_ = WaylandFrames::attach(host->window_);
+    if (!host->window_ || (wayland && !host->wayland_) || !host->canvas()) {
         if (watch.claimLastWord()) Diagnostics::tell(std::string("cannot open the window (") + SDL_GetError() + ")");
         return nullptr;
     }
