@@ -1,0 +1,329 @@
+// The game's rules, told as short stories on the headless stage: frames of 1/60 s, keys, clicks
+// and contacts as the game gets them.
+#include "GameStage.hpp"
+#include "SKEmitterNode.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// The kinds of the scene's children, in order: "star", "score", "lives", a panel or the ship…
+Texts childKinds(const GameScene& s)
+{
+    Texts kinds;
+    for (auto& child : s.children())
+        kinds.push_back(child == s.scoreLabel()  ? "score"
+                        : child == s.livesLabel() ? "lives"
+                        : child == s.pauseLabel() ? "pause"
+                        : child == s.player()     ? "player"
+                                                  : child->name());
+    return kinds;
+}
+
+int nodes(GameScene& s, bool pausedOnly)
+{
+    int n = 0;
+    s.enumerateChildNodesWithName("//*", [&](SKNode& node, bool&) { n += !pausedOnly || node.isPaused(); });
+    return n;
+}
+
+int explosions(const GameScene& s)
+{
+    return int(std::count_if(s.children().begin(), s.children().end(),
+                             [](auto& c) { return std::dynamic_pointer_cast<SKEmitterNode>(c) != nullptr; }));
+}
+
+SKPhysicsContact contact(const std::shared_ptr<SKNode>& a, const std::shared_ptr<SKNode>& b)
+{
+    return {a->physicsBody(), b->physicsBody()};
+}
+
+// A stage in play whose enemies stand wherever a story puts them.
+struct Play : GameStage {
+    Play() : GameStage(true) { frames(), clearEnemies(); }
+    std::shared_ptr<SKNode> enemyAt(CGPoint at)
+    {
+        scene->spawnEnemy();
+        auto e = scene->children().back();
+        e->removeAllActions();
+        e->setPosition(at);
+        return e;
+    }
+    void loseLives(int n)
+    {
+        for (int i = 0; i < n; ++i) scene->didBeginContact(contact(enemyAt({100, 500}), scene->player()));
+    }
+    int played(const std::string& name) const
+    {
+        return int(std::count(sound.played().begin(), sound.played().end(), name));
+    }
+};
+
+} // namespace
+
+TEST(Story, TheFirstGameOfARunWaitsBehindTheWarningUntilDevamEtIsPressed)
+{
+    for (CGPoint press : {CGPoint{400, 188}, CGPoint{335, 180}}) { // the words, the button beside them
+        GameStage stage(false);
+        GameScene& s = *stage.scene;
+        Texts expected(30, "star");
+        expected.insert(expected.end(), {"score", "lives", "disclaimerPanel"});
+        EXPECT_EQ(childKinds(s), expected);
+        EXPECT_EQ(s.physicsWorld().gravity(), (CGVector{0, 0}));
+        EXPECT_EQ(s.scoreLabel()->text() + s.livesLabel()->text(), "SKOR: 0CAN: ❤️ ❤️ ❤️");
+        // Nothing plays: no enemy, no move, no shot, no pause, and losing the focus changes nothing.
+        for (std::uint16_t key : {SKKey::a, SKKey::d, SKKey::space, SKKey::escape, SKKey::left}) stage.press(key);
+        stage.view.windowDidResignKey();
+        stage.frames(120);
+        EXPECT_FALSE(stage.view.isIdle()) << "the stars fall behind the warning";
+        EXPECT_EQ(nodes(s, true), 0);
+        EXPECT_EQ(stage.count("enemy") + stage.lasers().size() + stage.sound.played().size() + s.lastUpdateTime(), 0);
+        // The panel, its title and its text are no buttons.
+        for (CGPoint miss : {CGPoint{200, 400}, CGPoint{400, 412}, CGPoint{400, 260}, CGPoint{20, 20}}) stage.click(miss);
+        EXPECT_EQ(s.playState(), GameScene::PlayState::warning);
+        stage.click(press);
+        EXPECT_TRUE(s.playState() == GameScene::PlayState::playing && disclaimerAccepted);
+        expected.back() = "player", expected.push_back("pause");
+        EXPECT_EQ(childKinds(s), expected);
+        EXPECT_TRUE(s.player()->position() == (CGPoint{400, 100}) && s.pauseLabel()->isHidden());
+        stage.click({400, 150});
+        stage.frames();
+        EXPECT_EQ(stage.count("enemy"), 1u) << "the clock is past 1.5 s on the first frame of play";
+        EXPECT_TRUE(stage.lasers().empty()) << "a click fires nothing";
+    }
+}
+
+TEST(Story, TheShipStepsEightPointsAFrameWithinItsBoundsAndFiresOneLaserAPress)
+{
+    Play p;
+    GameScene& s = *p.scene;
+    auto& ship = *s.player();
+    for (std::uint16_t key : {1, 13, 36, 48, 125, 126, 0xFFFF}) p.press(key);
+    EXPECT_FALSE(s.isMovingLeft() || s.isMovingRight() || s.isGamePaused()) << "only six keys count";
+    p.press(SKKey::a);
+    p.frames();
+    EXPECT_EQ(ship.position(), (CGPoint{392, 100}));
+    p.frames(100);
+    EXPECT_EQ(ship.position().x, 25);
+    p.release(SKKey::left); // either left key lets go of left
+    p.press(SKKey::right);
+    p.frames(200);
+    EXPECT_EQ(ship.position().x, 775);
+    // Both held: the left step with its bound first, then the right step with its own.
+    ship.setPosition({27, 100});
+    p.press(SKKey::left);
+    p.frames();
+    EXPECT_EQ(ship.position(), (CGPoint{33, 100}));
+    p.release(SKKey::d), p.release(SKKey::a);
+    // Each press, a repeat too, fires a laser thirty above the ship, with its sound.
+    ship.setPosition({200, 100});
+    p.sound.clear();
+    for (int i = 0; i < 3; ++i) p.press(SKKey::space);
+    ASSERT_EQ(p.lasers().size(), 3u);
+    EXPECT_EQ(p.lasers()[0]->position(), (CGPoint{200, 130}));
+    p.frames();
+    EXPECT_EQ(p.played("laser.wav"), 3);
+    EXPECT_EQ(ship.position(), (CGPoint{200, 100})) << "released keys stay released";
+    // Without a ship (behind the warning) nothing is fired.
+    GameStage warning(false);
+    warning.scene->fireLaser();
+    warning.frames();
+    EXPECT_TRUE(warning.lasers().empty() && warning.sound.played().empty());
+}
+
+TEST(Story, EnemiesComeEveryOneAndAHalfSecondsAndFallForFourSecondsOfPlay)
+{
+    GameStage stage(true);
+    stage.view.tick();
+    ASSERT_EQ(stage.count("enemy"), 1u);
+    EXPECT_EQ(stage.named("enemy").front()->position().y, 625);
+    double first = stage.scene->lastEnemyTime();
+    EXPECT_EQ(first, stage.clock.now());
+    stage.clock.set(first + 1.5);
+    stage.view.tick();
+    EXPECT_EQ(stage.count("enemy"), 1u) << "exactly 1.5 s is not enough";
+    stage.clock.set(first + 1.5 + 1e-6);
+    stage.view.tick();
+    ASSERT_EQ(stage.count("enemy"), 2u);
+    stage.named("enemy").front()->removeFromParent();
+    auto enemy = stage.named("enemy").front();
+    stage.scene->player()->setPosition({enemy->position().x > 400 ? 100.0 : 700.0, 100});
+    int frames = 0;
+    while (stage.count("enemy") == 1) stage.frames(), ++frames;
+    EXPECT_EQ(frames, 91) << "the first frame past the 1.5 s mark";
+    // A long pause in the middle of the fall does not count.
+    stage.frames(120 - 91);
+    stage.press(SKKey::escape);
+    stage.frames(600);
+    stage.press(SKKey::escape);
+    stage.frames(119);
+    EXPECT_GT(enemy->position().y, -40);
+    stage.frames(1);
+    EXPECT_FALSE(enemy->parent()) << "gone after 240 frames of play";
+    EXPECT_EQ(enemy->position().y, -40);
+    EXPECT_FALSE(enemy->children().back()->hasActions()) << "its flame's pulse ended with it";
+}
+
+TEST(Story, EscOrLosingTheFocusPausesEveryNodeAndEscResumes)
+{
+    for (bool byFocus : {false, true}) {
+        Play p;
+        GameScene& s = *p.scene;
+        p.press(SKKey::space), p.press(SKKey::left), p.press(SKKey::d);
+        p.frames(10);
+        EXPECT_FALSE(p.view.isIdle());
+        if (byFocus) p.view.windowDidResignKey(), p.view.windowDidResignKey(); // a second loss does not resume
+        else p.press(SKKey::escape);
+        EXPECT_TRUE(s.isGamePaused() && p.view.isIdle() && !s.pauseLabel()->isHidden() && !s.isPaused());
+        EXPECT_FALSE(s.isMovingLeft() || s.isMovingRight()) << "held keys are let go";
+        EXPECT_EQ(nodes(s, true), nodes(s, false)) << "every node at every depth";
+        // Nothing moves, nothing spawns, no key but ESC counts.
+        CGPoint ship = s.player()->position(), laser = p.lasers().front()->position();
+        double lastUpdate = s.lastUpdateTime();
+        p.frames(200);
+        p.press(SKKey::right), p.press(SKKey::space);
+        p.frames(5);
+        EXPECT_TRUE(s.player()->position() == ship && p.lasers().front()->position() == laser);
+        EXPECT_EQ(p.lasers().size() + p.count("enemy"), 1u);
+        EXPECT_EQ(s.lastUpdateTime(), lastUpdate);
+        p.press(SKKey::escape);
+        EXPECT_TRUE(!s.isGamePaused() && s.pauseLabel()->isHidden() && nodes(s, true) == 0);
+        EXPECT_EQ(s.lastUpdateTime(), 0) << "set afresh by the next frame";
+        p.frames();
+        EXPECT_EQ(s.lastUpdateTime(), p.clock.now());
+        EXPECT_EQ(s.player()->position(), ship) << "the direction needs a new key press";
+        EXPECT_EQ(p.count("enemy"), 1u) << "a pause past 1.5 s: an enemy on the first frame back";
+        EXPECT_GT(p.lasers().front()->position().y, laser.y);
+    }
+}
+
+TEST(Story, LasersDestroyEnemiesForTenPointsWithAnExplosionThatIsGoneInASecond)
+{
+    Play p;
+    GameScene& s = *p.scene;
+    for (int hit = 1; hit <= 2; ++hit) {
+        auto enemy = p.enemyAt({200.0 + hit, 400});
+        s.fireLaser();
+        auto laser = p.lasers().back();
+        laser->setPosition({500, 100}); // the explosion goes where the enemy is, not the laser
+        s.didBeginContact(hit == 1 ? contact(enemy, laser) : contact(laser, enemy));
+        EXPECT_FALSE(enemy->parent() || laser->parent());
+        EXPECT_EQ(s.children().back()->position(), enemy->position());
+    }
+    EXPECT_EQ(s.scoreLabel()->text(), "SKOR: 20");
+    auto boom = std::static_pointer_cast<SKEmitterNode>(s.children().back());
+    p.frames(15);
+    EXPECT_EQ(p.played("explosion.wav"), 2);
+    EXPECT_GT(boom->particleCount(), 20u);
+    p.frames(15);
+    EXPECT_EQ(boom->alpha(), 1) << "full glow for half a second";
+    p.frames(15);
+    EXPECT_LT(boom->alpha(), 0.6);
+    p.frames(15);
+    EXPECT_FALSE(boom->parent());
+    // A real contact, found by the frame: a laser fired under an enemy.
+    auto target = p.enemyAt({s.player()->position().x, 160});
+    p.press(SKKey::space);
+    p.frames();
+    EXPECT_FALSE(target->parent());
+    EXPECT_EQ(s.score(), 30);
+}
+
+TEST(Story, EachEnemyThatReachesTheShipCostsALifeTheThirdEndsTheGameAndRestartStartsAfresh)
+{
+    Play p;
+    GameScene& s = *p.scene;
+    auto ship = s.player();
+    const char* hearts[] = {"CAN: ❤️ ❤️ 🖤", "CAN: ❤️ 🖤 🖤", "CAN: 🖤 🖤 🖤"};
+    for (int hit = 0; hit < 3; ++hit) {
+        auto enemy = p.enemyAt({ship->position().x + 10, ship->position().y + 40});
+        int before = explosions(s);
+        p.frames();
+        EXPECT_FALSE(enemy->parent());
+        EXPECT_EQ(s.livesLabel()->text(), hearts[hit]);
+        EXPECT_EQ(explosions(s), before + (hit < 2 ? 1 : 2)) << "the enemy's, and at the last the ship's";
+        EXPECT_EQ(s.isGamePaused(), hit == 2);
+        EXPECT_EQ(bool(ship->parent()), hit < 2) << "no protection, no knock-back";
+    }
+    p.frames();
+    EXPECT_EQ(p.played("explosion.wav"), 4);
+    EXPECT_EQ(s.children().back()->position(), (CGPoint{400, 220})) << "Tekrar Dene";
+    auto total = std::static_pointer_cast<SKLabelNode>(*std::prev(s.children().end(), 2));
+    EXPECT_EQ(total->text(), "OYUN BİTTİ\nToplam Skor: 0");
+    EXPECT_EQ(total->position(), (CGPoint{400, 350}));
+    EXPECT_EQ(s.player(), ship) << "the field still refers to it";
+    // The total's text is no button; the button's words are.
+    std::weak_ptr<GameScene> old = p.scene;
+    p.click({400, 350});
+    EXPECT_FALSE(p.view.isTransitioning());
+    p.click({310, 200});
+    EXPECT_TRUE(p.view.isTransitioning());
+    p.scene.reset();
+    p.frames(30);
+    EXPECT_FALSE(p.view.isTransitioning());
+    EXPECT_TRUE(old.expired()) << "the old scene is dropped whole";
+    EXPECT_EQ(p.current().livesLabel()->text() + p.current().scoreLabel()->text(), "CAN: ❤️ ❤️ ❤️SKOR: 0");
+    EXPECT_EQ(p.current().playState(), GameScene::PlayState::playing);
+    p.frames();
+    EXPECT_EQ(p.count("enemy"), 1u) << "an enemy on its first frame";
+}
+
+TEST(Story, AfterTheGameEndsOnlyLasersInFlightStillScore)
+{
+    Play p;
+    GameScene& s = *p.scene;
+    s.fireLaser();
+    s.didBeginContact(contact(p.lasers().back(), p.enemyAt({600, 400})));
+    s.fireLaser(); // in flight when the game ends
+    auto late = p.lasers().back();
+    p.loseLives(2);
+    s.player()->setPosition({600, 100});
+    // Two enemies on the last life in one frame: the game ends once.
+    p.enemyAt({595, 120});
+    auto second = p.enemyAt({605, 120});
+    p.frames();
+    EXPECT_TRUE(second->parent()) << "the second enemy found no ship left to hit";
+    s.didBeginContact(contact(second, s.player()));
+    EXPECT_EQ(s.lives(), 0) << "never below zero";
+    EXPECT_EQ(p.count("restartButton"), 1u);
+    auto target = p.enemyAt({late->position().x, late->position().y + 30});
+    p.frames(3);
+    EXPECT_FALSE(target->parent());
+    EXPECT_EQ(s.scoreLabel()->text(), "SKOR: 20");
+    auto isTotal = [](auto& c) {
+        auto label = std::dynamic_pointer_cast<SKLabelNode>(c);
+        return label && label->text() == "OYUN BİTTİ\nToplam Skor: 10";
+    };
+    EXPECT_EQ(std::count_if(s.children().begin(), s.children().end(), isTotal), 1) << "the panel keeps its total";
+    std::size_t lasers = p.lasers().size();
+    for (std::uint16_t key : {SKKey::escape, SKKey::space, SKKey::a, SKKey::right}) p.press(key);
+    p.view.windowDidResignKey();
+    p.frames();
+    EXPECT_TRUE(s.pauseLabel()->isHidden()) << "no pause over the game-over panel";
+    EXPECT_EQ(p.lasers().size(), lasers);
+    EXPECT_FALSE(s.isMovingLeft() || s.isMovingRight());
+}
+
+TEST(Story, WithoutTheExplosionFileEachHitSaysSoAndPlayGoesOn)
+{
+    auto empty = std::filesystem::temp_directory_path() / "tarvenko-no-emitter";
+    std::filesystem::create_directories(empty);
+    GameStage stage(true, SKBundle(empty));
+    stage.frames();
+    GameScene& s = *stage.scene;
+    s.fireLaser();
+    std::size_t children = s.children().size();
+    testing::internal::CaptureStdout();
+    s.didBeginContact(contact(stage.lasers().back(), stage.named("enemy").front()));
+    s.createExplosion({10, 10});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Hata: 'Explosion.sks' dosyası Xcode projesinde bulunamadı!\n"
+                                                      "Hata: 'Explosion.sks' dosyası Xcode projesinde bulunamadı!\n");
+    EXPECT_EQ(s.children().size(), children - 2) << "laser and enemy gone, nothing added";
+    stage.frames();
+    EXPECT_EQ(std::count(stage.sound.played().begin(), stage.sound.played().end(), "explosion.wav"), 2);
+    std::filesystem::remove_all(empty);
+}
