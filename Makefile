@@ -70,8 +70,8 @@ screenshot: build
 # The pictures that pin every builder's look (tests/golden/), drawn anew after a look changed on
 # purpose: look at them before committing them.
 golden: configure-tests
-	@cmake --build --preset $(PRESET) --target game_tests
-	cd $(BUILD) && TARVENKO_WRITE_GOLDEN=1 bin/game_tests --gtest_filter='Golden.*'
+	@cmake --build --preset $(PRESET) --target game_tests platform_tests
+	cd $(BUILD) && TARVENKO_WRITE_GOLDEN=1 bin/game_tests --gtest_filter='Golden.*' && TARVENKO_WRITE_GOLDEN=1 bin/platform_tests --gtest_filter='Golden.*'
 
 # Writes the two sound effects into resources/ from their generator.
 sounds: build

@@ -18,207 +18,142 @@ struct Stage {
     RecordingSoundPlayer sound;
     SKView view{{800, 600}, clock, sound};
     std::shared_ptr<SKScene> scene = std::make_shared<SKScene>(CGSize{800, 600});
-
-    Stage()
-    {
-        view.presentScene(scene);
-        view.tick(); // the scene's first frame: no time passes
-    }
-
+    Stage() { view.presentScene(scene), view.tick(); }
     void step(int frames = 1)
     {
-        for (int i = 0; i < frames; ++i) {
-            clock.advance(frame);
-            view.tick();
-        }
+        for (int i = 0; i < frames; ++i) clock.advance(frame), view.tick();
     }
-
-    std::shared_ptr<SKNode> add()
+    std::shared_ptr<SKNode> add(SKNode* parent = nullptr)
     {
         auto node = SKNode::node();
-        scene->addChild(node);
+        (parent ? parent : scene.get())->addChild(node);
         return node;
     }
 };
 
-// Where a forever-repeated pair of equal scale steps (to `high`, then to `low`) stands after
-// `elapsed` seconds, starting from scale 1.
-double flickerScale(double elapsed, double step, double high, double low)
-{
-    if (elapsed < step) return 1 + (high - 1) * elapsed / step;
-    double phase = std::fmod(elapsed - step, 2 * step);
-    return phase < step ? high + (low - high) * phase / step : low + (high - low) * (phase - step) / step;
-}
-
 } // namespace
 
-TEST(SKAction, RepeatedPairOfScaleStepsStaysInPhase)
+// A flame's flicker: a forever-repeated pair of equal scale steps, in phase after any number of
+// frames; each step's leftover time carried into the next.
+TEST(SKAction, RepeatedStepsStayInPhaseAndSequencesCarryLeftoverTime)
 {
-    for (int frames : {1, 3, 4, 7, 60, 600, 3600}) {
+    auto expected = [](double t) {
+        if (t < 0.06) return 1 + 0.3 * t / 0.06;
+        double phase = std::fmod(t - 0.06, 0.12);
+        return phase < 0.06 ? 1.3 - 0.5 * phase / 0.06 : 0.8 + 0.5 * (phase - 0.06) / 0.06;
+    };
+    for (int frames : {1, 4, 7, 60, 3600}) {
         Stage s;
         auto node = s.add();
         node->runAction(SKAction::repeatActionForever(
             SKAction::sequence({SKAction::scaleYTo(1.3, 0.06), SKAction::scaleYTo(0.8, 0.06)})));
         s.step(frames);
-        EXPECT_NEAR(node->yScale(), flickerScale(frames * frame, 0.06, 1.3, 0.8), 1e-6) << frames << " frames";
+        EXPECT_NEAR(node->yScale(), expected(frames * frame), 1e-6) << frames << " frames";
     }
-}
-
-TEST(SKAction, SequenceCarriesLeftoverTimeAndZeroLengthStepsFinishAtOnce)
-{
-    Stage stage;
-    auto node = stage.add();
+    Stage s;
+    auto node = s.add();
     node->setPosition({10, 0});
     int blockRuns = 0;
-    // 0.025 s, then a block, then another 0.025 s: one 1/60 s frame ends inside the second move.
     node->runAction(SKAction::sequence({SKAction::moveToY(100, 0.025), SKAction::runBlock([&] { ++blockRuns; }),
                                         SKAction::moveToY(200, 0.025)}));
-    stage.step();
+    s.step();
     EXPECT_NEAR(node->position().y, 100 * frame / 0.025, 1e-6);
-    EXPECT_EQ(blockRuns, 0);
-    stage.step();
+    s.step();
     EXPECT_EQ(blockRuns, 1);
     EXPECT_NEAR(node->position().y, 100 + 100 * (2 * frame - 0.025) / 0.025, 1e-6);
     EXPECT_EQ(node->position().x, 10) << "moveToY leaves x alone";
-    stage.step();
+    s.step();
     EXPECT_EQ(node->position().y, 200);
     EXPECT_FALSE(node->hasActions());
-
-    // An action of no duration completes in the pass it first runs in.
-    auto faded = stage.add();
+    // A step of no length, or a block repeated forever, runs once a frame.
+    auto faded = s.add();
     faded->runAction(SKAction::fadeOutWithDuration(0));
-    stage.step();
+    faded->runAction(SKAction::repeatActionForever(SKAction::runBlock([&] { ++blockRuns; })));
+    s.step(4);
     EXPECT_EQ(faded->alpha(), 0);
+    EXPECT_EQ(blockRuns, 5);
 }
 
-TEST(SKAction, MoveStartsFromWhereTheNodeIsWhenTheActionStarts)
+TEST(SKAction, AMoveStartsFromWhereTheNodeIsWhenItsStepBegins)
 {
-    Stage stage;
-    auto node = stage.add();
+    Stage s;
+    auto node = s.add();
     auto move = SKAction::moveToY(100, 1);
     node->runAction(SKAction::sequence({SKAction::waitForDuration(0.5), move}));
     node->setPosition({0, 40}); // moved after the run began, before the move step starts
-    stage.step(30);
+    s.step(30);
     EXPECT_NEAR(node->position().y, 40, 1e-9);
-    stage.step(30);
+    s.step(30);
     EXPECT_NEAR(node->position().y, 40 + 60 * 0.5, 1e-6);
-
     // One action value on two nodes: each run has its own start.
-    auto other = stage.add();
+    auto other = s.add();
     other->setPosition({0, -100});
     other->runAction(move);
-    stage.step(30);
+    s.step(30);
     EXPECT_NEAR(other->position().y, 0, 1e-6);
     EXPECT_NEAR(node->position().y, 100, 1e-9);
-}
-
-TEST(SKAction, ActionsStartedBetweenFramesAdvanceByTheWholeNextFrame)
-{
-    Stage stage;
-    auto laser = stage.add();
+    // Started between frames, an action advances by the whole next frame: a laser is gone on
+    // the 60th frame after it was fired.
+    auto laser = s.add();
     laser->setPosition({400, 130});
     laser->runAction(SKAction::sequence({SKAction::moveToY(620, 1.0), SKAction::removeFromParent()}));
-    stage.step(59);
-    EXPECT_TRUE(laser->parent());
-    EXPECT_LT(laser->position().y, 620);
-    stage.step();
-    EXPECT_FALSE(laser->parent()) << "removed on the 60th frame, 1 s after it was fired";
+    s.step(59);
+    EXPECT_TRUE(laser->parent() && laser->position().y < 620);
+    s.step();
+    EXPECT_FALSE(laser->parent());
     EXPECT_EQ(laser->position().y, 620);
 }
 
-TEST(SKAction, PausedNodesAndTheirDescendantsStandStillAndResumeWithoutCatchingUp)
+TEST(SKAction, PausedOrRemovedNodesAndAllBelowThemStandStill)
 {
-    Stage stage;
-    auto parent = stage.add();
-    auto child = SKNode::node();
-    parent->addChild(child);
+    Stage s;
+    auto parent = s.add(), child = s.add(parent.get());
     child->runAction(SKAction::moveToY(60, 1));
-    stage.step(10);
-    double before = child->position().y;
-    EXPECT_NEAR(before, 10, 1e-9);
-
+    s.step(10);
     parent->setPaused(true);
-    stage.step(120);
-    EXPECT_EQ(child->position().y, before) << "an ancestor's pause holds the child";
-
+    s.step(120);
+    EXPECT_NEAR(child->position().y, 10, 1e-9) << "an ancestor's pause holds the child";
     parent->setPaused(false);
     child->setPaused(true);
-    stage.step(5);
-    EXPECT_EQ(child->position().y, before);
-
+    s.step(5);
     child->setPaused(false);
-    stage.step();
-    EXPECT_NEAR(child->position().y, before + 1, 1e-9) << "one frame's step after the resume, not the paused time";
-}
-
-TEST(SKAction, RemovingANodeEndsItsActionsAndThoseBelowIt)
-{
-    Stage stage;
-    auto hull = stage.add();
-    auto flame = SKNode::node();
-    hull->addChild(flame);
+    s.step();
+    EXPECT_NEAR(child->position().y, 11, 1e-9) << "one frame's step after the resume, not the paused time";
+    // Removed: its actions and those below it end, and nothing resumes when it comes back.
     int ticks = 0;
-    flame->runAction(SKAction::repeatActionForever(
+    child->runAction(SKAction::repeatActionForever(
         SKAction::sequence({SKAction::waitForDuration(frame), SKAction::runBlock([&] { ++ticks; })})));
-    hull->runAction(SKAction::moveToY(100, 10));
-    stage.step(3);
+    s.step(3);
+    parent->removeFromParent();
+    EXPECT_FALSE(parent->hasActions() || child->hasActions());
+    s.scene->addChild(parent);
+    s.step(3);
     EXPECT_EQ(ticks, 3);
-
-    hull->removeFromParent();
-    EXPECT_FALSE(hull->hasActions());
-    EXPECT_FALSE(flame->hasActions());
-    stage.scene->addChild(hull); // back in the scene, nothing resumes
-    stage.step(3);
-    EXPECT_EQ(ticks, 3);
-    EXPECT_NEAR(hull->position().y, 0.5, 1e-9);
-
-    // A sequence that removes its own node runs nothing after the removal.
-    auto laser = stage.add();
-    bool ranAfterRemoval = false;
-    laser->runAction(SKAction::sequence({SKAction::removeFromParent(), SKAction::runBlock([&] { ranAfterRemoval = true; })}));
-    stage.step();
-    EXPECT_FALSE(laser->parent());
-    EXPECT_FALSE(ranAfterRemoval);
-}
-
-TEST(SKAction, ZeroLengthCyclesRunOncePerFrameAndBlocksMayChangeTheTree)
-{
-    Stage stage;
-    auto star = stage.add();
-    int runs = 0;
-    star->runAction(SKAction::repeatActionForever(SKAction::runBlock([&] { ++runs; })));
-    stage.step(4);
-    EXPECT_EQ(runs, 4);
-
-    // A block that removes and frees another node that the same pass would step next.
-    auto a = stage.add();
-    auto b = stage.add();
+    // A sequence that removes its own node runs nothing after; a block may free a node the
+    // same pass would step next.
+    auto a = s.add(), b = s.add();
     std::weak_ptr<SKNode> weakB = b;
-    bool bMoved = false;
-    b->runAction(SKAction::runBlock([&] { bMoved = true; }));
-    a->runAction(SKAction::runBlock([&stage, weakB] {
-        if (auto node = weakB.lock()) node->removeFromParent();
-    }));
+    bool ranAfterRemoval = false;
+    a->runAction(SKAction::sequence({SKAction::runBlock([weakB] { weakB.lock()->removeFromParent(); }),
+                                     SKAction::removeFromParent(), SKAction::runBlock([&] { ranAfterRemoval = true; })}));
+    b->runAction(SKAction::runBlock([&] { ranAfterRemoval = true; }));
     b.reset();
-    stage.step();
-    EXPECT_TRUE(weakB.expired());
-    EXPECT_FALSE(bMoved);
+    s.step();
+    EXPECT_TRUE(weakB.expired() && !a->parent());
+    EXPECT_FALSE(ranAfterRemoval);
 }
 
 TEST(SKAction, SoundActionsPlayThroughTheViewAndEndAtOnce)
 {
-    Stage stage;
+    Stage s;
     auto laser = SKAction::playSoundFileNamed("laser.wav", false);
-    stage.scene->runAction(laser);
-    stage.scene->runAction(laser);
-    EXPECT_TRUE(stage.scene->hasActions());
-    stage.step();
-    EXPECT_EQ(stage.sound.played(), (std::vector<std::string>{"laser.wav", "laser.wav"}));
-    EXPECT_FALSE(stage.scene->hasActions());
-
-    // A scene outside any view plays nothing and does not fail.
-    auto loose = std::make_shared<SKScene>();
+    s.scene->runAction(laser);
+    s.scene->runAction(laser);
+    s.step();
+    EXPECT_EQ(s.sound.played(), (std::vector<std::string>{"laser.wav", "laser.wav"}));
+    EXPECT_FALSE(s.scene->hasActions());
+    auto loose = std::make_shared<SKScene>(); // outside any view: plays nothing, does not fail
     loose->runAction(laser);
     loose->evaluateActions(frame, {});
-    EXPECT_EQ(stage.sound.played().size(), 2u);
+    EXPECT_EQ(s.sound.played().size(), 2u);
 }

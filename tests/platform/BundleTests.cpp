@@ -1,67 +1,63 @@
+#include "Diagnostics.hpp"
 #include "SKBundle.hpp"
-
-#include <gtest/gtest.h>
-
-#include <fstream>
+#include "Support.hpp"
 
 #include <sys/wait.h>
-#include <unistd.h>
 
-TEST(SKBundle, MainBundleSitsBesideTheExecutablesBinFolder)
+TEST(SKBundle, FindsPlainFilesBesideTheBinFolderAndSaysWhyOthersCannotBeUsed)
 {
     // Tests run from the build tree, which has the installed layout: bin/ and share/tarvenko/.
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
     EXPECT_EQ(SKBundle::main().directory(), exe.parent_path().parent_path() / "share" / "tarvenko");
-}
-
-TEST(SKBundle, FindsPlainFileNamesOnly)
-{
-    auto dir = std::filesystem::temp_directory_path() / "tarvenko-bundle-test";
-    std::filesystem::create_directories(dir / "sub");
-    std::ofstream(dir / "laser.wav") << "x";
-    std::ofstream(dir.parent_path() / "outside.wav") << "x";
-    SKBundle bundle(dir);
-    EXPECT_EQ(bundle.find("laser.wav").path, dir / "laser.wav");
-    EXPECT_FALSE(bundle.find("missing.wav").path);
-    EXPECT_FALSE(bundle.find("sub").path) << "folders are not resources";
-    EXPECT_FALSE(bundle.find("../outside.wav").path) << "names never leave the folder";
-    EXPECT_FALSE(bundle.find("").path);
-    std::filesystem::remove_all(dir);
-    std::filesystem::remove(dir.parent_path() / "outside.wav");
-}
-
-TEST(SKBundle, SaysWhyAResourceCannotBeUsed)
-{
     namespace fs = std::filesystem;
-    auto dir = fs::temp_directory_path() / "tarvenko-bundle-why";
-    fs::remove_all(dir);
-    fs::create_directories(dir / "folder.wav");
-    std::ofstream(dir / "laser.wav") << "x";
-    std::ofstream(dir / "locked.wav") << "x";
-    fs::permissions(dir / "locked.wav", fs::perms::none);
-    fs::create_symlink("loop.wav", dir / "loop.wav");
-    fs::create_symlink("nowhere.wav", dir / "gone.wav");
-    SKBundle bundle(dir);
-
-    EXPECT_EQ(bundle.find("laser.wav").path, dir / "laser.wav");
+    TempDir t;
+    fs::create_directories(t.dir / "folder.wav");
+    t.write("laser.wav", "x"), t.write("locked.wav", "x");
+    fs::permissions(t.dir / "locked.wav", fs::perms::none);
+    fs::create_symlink("loop.wav", t.dir / "loop.wav");
+    fs::create_symlink("nowhere.wav", t.dir / "gone.wav");
+    SKBundle bundle(t.dir);
+    EXPECT_EQ(bundle.find("laser.wav").path, t.dir / "laser.wav");
     EXPECT_TRUE(bundle.find("missing.wav").missing);
-    EXPECT_EQ(bundle.find("missing.wav").problem, "is missing");
-    EXPECT_EQ(bundle.find("folder.wav").problem, "is a directory, not a file");
+    for (auto [name, problem] : {std::pair{"missing.wav", "is missing"}, {"folder.wav", "is a directory, not a file"},
+                                 {"loop.wav", "is a loop of symbolic links"}, {"gone.wav", "is a broken symbolic link"},
+                                 {"../laser.wav", "is not a plain file name"}, {"", "is not a plain file name"}})
+        EXPECT_EQ(bundle.find(name).problem, problem) << "'" << name << "': names never leave the folder";
     EXPECT_FALSE(bundle.find("folder.wav").missing) << "something is there, just not a file";
-    EXPECT_EQ(bundle.find("loop.wav").problem, "is a loop of symbolic links");
-    EXPECT_EQ(bundle.find("gone.wav").problem, "is a broken symbolic link");
-
     // Permissions do not bind root: the unreadable file is looked at by a child that gives root up.
     auto unreadable = [&] { return bundle.find("locked.wav").problem.starts_with("cannot be read ("); };
-    if (geteuid() != 0) {
-        EXPECT_TRUE(unreadable());
-    } else {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 && unreadable() ? 0 : 1);
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "as nobody, locked.wav cannot be read";
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit((geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) && unreadable() ? 0 : 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "locked.wav cannot be read";
+}
+
+TEST(Diagnostics, EachCauseIsToldOnceOnOneLineWithTheGamesName)
+{
+    {
+        Diagnostics::Capture capture;
+        Diagnostics::tellOnce("emitter a", "emitter a: bad");
+        Diagnostics::tellOnce("emitter a", "emitter a: bad");
+        Diagnostics::tellOnce("emitter b", "emitter b: bad");
+        Diagnostics::tell("no audio"), Diagnostics::tell("no audio");
+        EXPECT_EQ(capture.take(), (std::vector<std::string>{"emitter a: bad", "emitter b: bad", "no audio", "no audio"}));
+        EXPECT_TRUE(capture.take().empty());
     }
-    fs::remove_all(dir);
+    testing::internal::CaptureStderr();
+    Diagnostics::tellOnce("emitter a", "emitter a: bad"); // a new capture, or none, has told nothing yet
+    Diagnostics::tell("cannot reach the X display :1\nx\r\x1b[2J\x7f");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "tarvenko: emitter a: bad\ntarvenko: cannot reach the X display :1\\nx\\r\\x1b[2J\\x7f\n");
+    // Elsewhere while stderr is silenced around a chatty library.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    int before = Diagnostics::writeTo(ends[1]);
+    Diagnostics::tell("é ok");
+    EXPECT_EQ(Diagnostics::writeTo(before), ends[1]);
+    char got[32] = {};
+    EXPECT_EQ(read(ends[0], got, sizeof got), 16);
+    EXPECT_STREQ(got, "tarvenko: é ok\n");
+    close(ends[0]), close(ends[1]);
 }

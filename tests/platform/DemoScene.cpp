@@ -59,6 +59,24 @@ void DemoScene::didMoveToView(SKView&)
     lives->setPosition({w - 200, h - 50});
     addChild(lives);
 
+    // Depth: the sum of the depths along the tree, children over their parents on ties; alpha
+    // multiplies down the tree; a hidden node hides what is below it.
+    auto square = [](CGPoint at, CGFloat side, SKColor fill, CGFloat z, CGFloat alpha = 1) {
+        auto node = SKShapeNode::shapeNodeWithRectOfSize({side, side});
+        node->setPosition(at), node->setFillColor(fill), node->setStrokeColor(SKColor::clearColor());
+        node->setZPosition(z), node->setAlpha(alpha);
+        return node;
+    };
+    auto front = square({w * 0.5 + 10, h * 0.4}, 40, SKColor::greenColor(), 1);
+    front->addChild(square({20, 0}, 20, SKColor::colorWithRed(0, 0, 1, 1), 0));
+    addChild(front);
+    auto back = square({w * 0.5, h * 0.4}, 40, SKColor::redColor(), 5, 0.5);
+    back->addChild(square({-25, 0}, 20, SKColor::whiteColor(), -1, 0.5));
+    addChild(back);
+    auto hidden = square({w * 0.5, h * 0.25}, 40, SKColor::whiteColor(), 0);
+    hidden->setHidden(true);
+    hidden->addChild(square({0, 0}, 10, SKColor::whiteColor(), 0));
+    addChild(hidden);
     std::string error;
     auto settings = SKEmitterNode::parse(R"({
         "birthRate": 4000, "numParticlesToEmit": 120, "lifetime": 0.7, "lifetimeRange": 0.3,
