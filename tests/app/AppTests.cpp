@@ -1,49 +1,9 @@
-#include "KeyMap.hpp"
 #include "Letterbox.hpp"
 #include "TarvenkoApp.hpp"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-
-TEST(KeyMap, TheSixKeysAndNothingElse)
-{
-    EXPECT_EQ(virtualKeyCode(SDL_SCANCODE_A), 0);
-    EXPECT_EQ(virtualKeyCode(SDL_SCANCODE_D), 2);
-    EXPECT_EQ(virtualKeyCode(SDL_SCANCODE_SPACE), 49);
-    EXPECT_EQ(virtualKeyCode(SDL_SCANCODE_ESCAPE), 53);
-    EXPECT_EQ(virtualKeyCode(SDL_SCANCODE_LEFT), 123);
-    EXPECT_EQ(virtualKeyCode(SDL_SCANCODE_RIGHT), 124);
-    // No other key may pass for A (code 0).
-    int mapped = 0;
-    for (int code = 0; code < SDL_NUM_SCANCODES; ++code) mapped += virtualKeyCode(SDL_Scancode(code)).has_value();
-    EXPECT_EQ(mapped, 6);
-}
-
-TEST(KeyMap, HostKeysTakeExactlyTheirModifiersOnTheirPress)
-{
-    auto key = [](SDL_Keycode sym, int mod, Uint32 type = SDL_KEYDOWN, bool repeat = false) {
-        SDL_KeyboardEvent e{};
-        e.type = type;
-        e.repeat = repeat;
-        e.keysym.sym = sym;
-        e.keysym.mod = Uint16(mod);
-        return hostKey(e);
-    };
-    EXPECT_EQ(key(SDLK_q, KMOD_LCTRL), HostKey::quit);
-    EXPECT_EQ(key(SDLK_q, KMOD_RCTRL | KMOD_CAPS | KMOD_NUM), HostKey::quit) << "lock keys aside";
-    EXPECT_EQ(key(SDLK_q, KMOD_LCTRL | KMOD_LSHIFT), HostKey::none);
-    EXPECT_EQ(key(SDLK_q, KMOD_LCTRL | KMOD_LALT | KMOD_LSHIFT), HostKey::none);
-    EXPECT_EQ(key(SDLK_q, KMOD_LCTRL, SDL_KEYUP), HostKey::none) << "a release never quits";
-    EXPECT_EQ(key(SDLK_q, KMOD_NONE), HostKey::none);
-    EXPECT_EQ(key(SDLK_F11, KMOD_NONE), HostKey::fullscreen);
-    EXPECT_EQ(key(SDLK_F11, KMOD_LCTRL), HostKey::none);
-    EXPECT_EQ(key(SDLK_F11, KMOD_NONE, SDL_KEYDOWN, true), HostKey::none) << "a held key toggles once";
-    EXPECT_EQ(key(SDLK_RETURN, KMOD_RALT), HostKey::fullscreen);
-    EXPECT_EQ(key(SDLK_KP_ENTER, KMOD_LALT | KMOD_NUM), HostKey::fullscreen);
-    EXPECT_EQ(key(SDLK_RETURN, KMOD_LALT | KMOD_LCTRL), HostKey::none);
-    EXPECT_EQ(key(SDLK_RETURN, KMOD_NONE), HostKey::none);
-}
 
 namespace {
 struct Resources {

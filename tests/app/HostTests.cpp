@@ -1,0 +1,124 @@
+// The window host on SDL's headless video driver: the game's frames in the window's pixels,
+// events pushed as a display would send them.
+#include "GameStage.hpp"
+#include "Hud.hpp"
+#include "SDLHost.hpp"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+struct Host {
+    GameStage stage{false};
+    std::unique_ptr<SDLHost> host;
+    SDL_Window* window = nullptr;
+
+    Host()
+    {
+        unsetenv("WAYLAND_DISPLAY"), unsetenv("DISPLAY"), unsetenv("GDK_SCALE");
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+        if (host) window = SDL_GetWindowFromID(1) ? SDL_GetWindowFromID(1) : SDL_GetWindowFromID(2);
+    }
+    // The window's pixel at (x, y), y down, as 0xRRGGBB.
+    std::uint32_t pixel(int x, int y) const
+    {
+        SDL_Surface* s = SDL_GetWindowSurface(window);
+        return static_cast<const std::uint32_t*>(s->pixels)[y * s->pitch / 4 + x] & 0xFFFFFF;
+    }
+    bool push(SDL_Event e) { return SDL_PushEvent(&e) == 1 && host->deliverEvents(stage.view); }
+    bool key(SDL_Keycode sym, SDL_Scancode code, Uint16 mod = KMOD_NONE)
+    {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.keysym = {code, sym, mod, 0};
+        return push(e);
+    }
+    bool window_event(Uint8 what)
+    {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = what;
+        return push(e);
+    }
+    void frame()
+    {
+        stage.frames(1);
+        host->present(stage.view);
+    }
+};
+
+} // namespace
+
+TEST(SDLHost, DrawsTheFieldLetterboxedAtEveryWindowShapeAndClicksLandWhereTheyAreDrawn)
+{
+    Host h;
+    ASSERT_TRUE(h.host && h.window) << SDL_GetError();
+    int w = 0, height = 0;
+    SDL_GetWindowSize(h.window, &w, &height);
+    EXPECT_EQ(w * 10000 + height, 800 * 10000 + 600) << "the largest whole fit of the 1024 × 768 screen";
+    h.frame();
+    // The warning panel's grey middle, and where its button sits: the same at every shape.
+    for (auto [width, high] : {std::pair{800, 600}, {1000, 600}, {800, 900}, {1603, 1201}, {400, 301}}) {
+        SDL_SetWindowSize(h.window, width, high);
+        EXPECT_TRUE(h.window_event(SDL_WINDOWEVENT_SIZE_CHANGED));
+        h.frame();
+        Letterbox fit = Letterbox::fit({800, 600}, width, high);
+        auto at = [&](double x, double y) { return std::pair{int(fit.origin.x + x * fit.scale), int(fit.origin.y + (600 - y) * fit.scale)}; };
+        auto [px, py] = at(170, 300);
+        EXPECT_NEAR(int(h.pixel(px, py) >> 16), 20, 6) << width << "×" << high << ": the panel";
+        if (fit.origin.x >= 1) EXPECT_EQ(h.pixel(int(fit.origin.x) - 1, py), 0u) << "the bar left of the field";
+        if (fit.origin.y >= 1) EXPECT_EQ(h.pixel(px, int(fit.origin.y) - 1), 0u) << "the bar above the field";
+    }
+    // A click on the button's drawn corner, at an odd shape, presses it.
+    Letterbox fit = Letterbox::fit({800, 600}, 400, 301);
+    SDL_Event click{};
+    click.type = SDL_MOUSEBUTTONDOWN;
+    click.button.button = SDL_BUTTON_RIGHT;
+    click.button.x = int(fit.origin.x + 332 * fit.scale), click.button.y = int(fit.origin.y + (600 - 175) * fit.scale);
+    EXPECT_TRUE(h.push(click));
+    EXPECT_EQ(h.stage.scene->playState(), GameScene::PlayState::warning) << "only the left button clicks";
+    click.button.button = SDL_BUTTON_LEFT;
+    EXPECT_TRUE(h.push(click));
+    EXPECT_EQ(h.stage.scene->playState(), GameScene::PlayState::playing);
+}
+
+TEST(SDLHost, KeysReachTheGameAndTheHostKeysQuitOrFillTheScreen)
+{
+    Host h;
+    ASSERT_TRUE(h.host) << SDL_GetError();
+    h.stage.click({400, 188});
+    EXPECT_TRUE(h.key(SDLK_LEFT, SDL_SCANCODE_LEFT));
+    EXPECT_TRUE(h.stage.scene->isMovingLeft());
+    EXPECT_TRUE(h.window_event(SDL_WINDOWEVENT_FOCUS_LOST));
+    EXPECT_TRUE(h.stage.scene->isGamePaused() && !h.stage.scene->isMovingLeft());
+    EXPECT_TRUE(h.key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE));
+    EXPECT_FALSE(h.stage.scene->isGamePaused());
+    EXPECT_TRUE(h.key(SDLK_F11, SDL_SCANCODE_F11));
+    EXPECT_TRUE(SDL_GetWindowFlags(h.window) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_TRUE(h.key(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT));
+    EXPECT_FALSE(SDL_GetWindowFlags(h.window) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_TRUE(h.key(SDLK_q, SDL_SCANCODE_Q, KMOD_LCTRL | KMOD_LSHIFT));
+    EXPECT_FALSE(h.key(SDLK_q, SDL_SCANCODE_Q, KMOD_LCTRL));
+    EXPECT_FALSE(h.window_event(SDL_WINDOWEVENT_CLOSE));
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    EXPECT_FALSE(h.push(quit));
+    EXPECT_FALSE(h.host->displayLost()) << "a quit asked for, not a display gone";
+}
+
+TEST(SDLHost, WithoutADisplayNamedThereIsNoWindowAndOneLine)
+{
+    unsetenv("WAYLAND_DISPLAY"), unsetenv("DISPLAY"), unsetenv("SDL_VIDEODRIVER");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
+    setenv("WAYLAND_DISPLAY", "wayland-none", 1), setenv("XDG_RUNTIME_DIR", "/nonexistent", 1);
+    EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("neither WAYLAND_DISPLAY nor DISPLAY is set\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("Wayland display wayland-none (no socket at /nonexistent/wayland-none)\n"), std::string::npos) << err;
+    unsetenv("WAYLAND_DISPLAY");
+}
