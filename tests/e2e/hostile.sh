@@ -10,17 +10,8 @@ helpers=$build/bin
 game_bin=$build/bin/tarvenko
 source "$(dirname "$0")/lib.sh"
 
-runtime=$work/runtime
 mkdir -m 700 "$runtime"
 ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }
-# Runs the game to its end (at most 15 s): its status, how long it took and its stderr.
-run() {
-    local started; started=$(date +%s%N)
-    timeout -s KILL 15 "$@" "$game_bin" >"$work/out" 2>"$work/err"
-    status=$? took=$(ms_since "$started")
-}
-one_line_saying() { [ "$(wc -l <"$work/err")" = 1 ] && grep -q "$1" "$work/err"; }
-ended() { until_ok 5 eval '! kill -0 $game 2>/dev/null' && { wait "$game"; status=$?; game=""; }; }
 
 "$helpers/fake-display" "$runtime/closing" close &
 others="$others $!"
@@ -80,41 +71,31 @@ ended
 expect term-in-play [ "$status" = 0 ]
 
 # Compositors that go away: while the window opens, in play, and by dropping a stopped client.
-compositor() {
-    XDG_RUNTIME_DIR=$runtime weston --backend=x11-backend.so --use-pixman --shell=kiosk-shell.so --width=800 \
-        --height=600 --socket=w --idle-time=0 >"$work/weston.log" 2>&1 &
-    weston=$!
-    until_ok 10 test -S "$runtime/w"
-}
 on_wayland() { env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=w "$game_bin" 2>"$work/err" & game=$!; }
-compositor
-sleep 0.3
-on_wayland
-sleep 0.02
-{ kill -KILL "$weston"; wait "$weston"; } 2>/dev/null
-ended
-expect lost-opening [ "$status" = 1 ] && expect lost-opening-named one_line_saying "Wayland display w"
-rm -f "$runtime/w" "$runtime/w.lock"
-compositor
-on_wayland
-sleep 1
-{ kill -KILL "$weston"; wait "$weston"; } 2>/dev/null
-ended
-expect lost-in-play [ "$status" = 1 ] && expect lost-in-play-named one_line_saying "lost the Wayland display w"
-rm -f "$runtime/w" "$runtime/w.lock"
-compositor
-until_ok 10 eval 'window=$(xdotool search --onlyvisible --class "Weston Compositor" 2>/dev/null | head -1); [ -n "$window" ]'
-on_wayland
-sleep 1
-kill -STOP "$game"
-moves=""
-for i in $(seq 1 3000); do moves="$moves mousemove --window $window $((i % 700 + 50)) $((i % 500 + 50))"; done
-xdotool $moves
-kill -CONT "$game"
-ended
-expect dropped-when-stopped [ "$status" = 1 ] && expect dropped-named one_line_saying "lost the Wayland display w"
-{ kill "$weston"; wait "$weston"; } 2>/dev/null
-
+lost() { # name, how long the game plays before its compositor is killed, the line's words
+    weston_up w 800 600
+    [ "$1" = dropped ] && until_ok 10 eval 'window=$(xdotool search --onlyvisible --class "Weston Compositor" | head -1); [ -n "$window" ]'
+    [ "$1" = opening ] && sleep 0.3
+    on_wayland
+    sleep "$2"
+    if [ "$1" = dropped ]; then
+        kill -STOP "$game"
+        moves=""
+        for i in $(seq 1 3000); do moves="$moves mousemove --window $window $((i % 700 + 50)) $((i % 500 + 50))"; done
+        xdotool $moves
+        kill -CONT "$game"
+    else
+        { kill -KILL "$weston"; wait "$weston"; } 2>/dev/null
+    fi
+    ended
+    expect "lost-$1" [ "$status" = 1 ] && expect "lost-$1-named" one_line_saying "$3"
+    { kill "$weston"; wait "$weston"; } 2>/dev/null
+    rm -f "$runtime/w" "$runtime/w.lock"
+}
+lost opening 0.02 "Wayland display w"
+lost in-play 1 "lost the Wayland display w"
+# A stopped client whose queue overflows is dropped by the compositor.
+lost dropped 1 "lost the Wayland display w"
 # Last, as it ends this test's X server: the X display goes away in play.
 start "$game_bin"
 sleep 0.5

@@ -68,9 +68,26 @@ click() { xdotool mousemove --window "$window" "$(($1 + ox))" "$((600 - $2))" cl
 close_window() { # asks the window to close as a window manager does; the exit status is in $status
     "$helpers/wm-close" "$window"
     status=255
-    if until_ok 5 eval '! kill -0 $game 2>/dev/null'; then wait "$game"; status=$?; fi
-    game=""
+    ended
 }
+
+# Runs the game (a command before it, e.g. env) to its end, at most 15 s: $status, $took (ms).
+run() {
+    local started; started=$(date +%s%N)
+    timeout -s KILL 15 "$@" "$game_bin" >"$work/out" 2>"$work/err"
+    status=$? took=$((($(date +%s%N) - started) / 1000000))
+}
+one_line_saying() { [ "$(wc -l <"$work/err")" = 1 ] && grep -q -- "$1" "$work/err"; }
+ended() { until_ok 5 eval '! kill -0 $game 2>/dev/null' && { wait "$game"; status=$?; game=""; }; }
+# A weston of the test's own, nested in its X server: socket NAME in $runtime, an output W × H.
+weston_up() {
+    mkdir -p -m 700 "$runtime"
+    XDG_RUNTIME_DIR=$runtime weston --backend=x11-backend.so --use-pixman --shell=kiosk-shell.so --width="$2" \
+        --height="$3" --socket="$1" --idle-time=0 >"$work/weston.log" 2>&1 &
+    weston=$!
+    until_ok 10 test -S "$runtime/$1" || { echo "FAILED: weston did not start"; tail -5 "$work/weston.log"; exit 1; }
+}
+runtime=$work/runtime
 
 panel_shown() { shot && near "$(pixel 170 300)" 20 20 20 12; }
 panel_gone() { shot && near "$(pixel 170 300)" 0 0 0 30 && ! near "$(pixel 170 300)" 20 20 20 3; }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `cpack` gives a Debian package that declares what the game needs, holds only the game, and
-# whose unpacked binary finds its resources and plays.
+# `cpack` gives a Debian package that declares what the game needs, holds only the game (with a
+# valid menu entry whose window class is the window's, and the icon at every size), and whose
+# unpacked binary finds its resources and plays.
 #   package.sh BUILD_DIR
 set -uo pipefail
 build=$1
@@ -35,6 +36,13 @@ expect nothing-outside-usr [ "$(grep -vc '^\./usr/\|^\./$' <<<"$files")" = 0 ]
 # Unpacked where no build tree is near, it still finds its resources: a quiet start and a game.
 dpkg-deb -x "$deb" "$work/root"
 expect stripped [ -z "$(readelf -S "$work/root/usr/games/tarvenko" | grep debug_info)" ]
+entry=$work/root/usr/share/applications/org.tarvenko.Tarvenko.desktop
+expect desktop-entry desktop-file-validate "$entry"
+expect window-class grep -qx "StartupWMClass=org.tarvenko.Tarvenko" "$entry"
+for size in 16 24 32 48 64 128 256; do
+    icon=$work/root/usr/share/icons/hicolor/${size}x${size}/apps/tarvenko.png
+    expect "icon-$size" test "$(identify -format '%wx%h' "$icon" 2>/dev/null)" = "${size}x${size}"
+done
 # What lintian says: no error, no warning, and the hardening Debian asks for.
 expect lintian-there [ -n "$(command -v lintian)" ]
 lintian --pedantic --info --tag-display-limit 0 "$deb" >"$work/lintian" 2>/dev/null

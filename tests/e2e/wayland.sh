@@ -9,13 +9,9 @@ build=$1
 helpers=$build/bin
 source "$(dirname "$0")/lib.sh"
 
-runtime=$work/runtime
-mkdir -m 700 "$runtime"
-XDG_RUNTIME_DIR=$runtime weston --backend=x11-backend.so --use-pixman --shell=kiosk-shell.so --width=1000 \
-    --height=600 --socket=tarvenko-test --idle-time=0 >"$work/weston.log" 2>&1 &
-others=$!
-until_ok 10 eval 'window=$(xdotool search --onlyvisible --class "Weston Compositor" 2>/dev/null | head -1); [ -n "$window" ]' &&
-    until_ok 10 test -S "$runtime/tarvenko-test" || { echo "FAILED: weston did not start"; tail -5 "$work/weston.log"; exit 1; }
+weston_up tarvenko-test 1000 600
+others=$weston
+until_ok 10 eval 'window=$(xdotool search --onlyvisible --class "Weston Compositor" 2>/dev/null | head -1); [ -n "$window" ]'
 ox=100
 
 env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=tarvenko-test "$build/bin/tarvenko" >"$work/out" 2>"$work/err" &
@@ -30,8 +26,7 @@ xdotool keydown Right; check right-bound ship_at 775; xdotool keyup Right
 # Ctrl+Q quits from play, with status 0.
 xdotool key ctrl+q
 status=255
-if until_ok 5 eval '! kill -0 $game 2>/dev/null'; then wait "$game"; status=$?; fi
-game=""
+ended
 expect quit-status [ "$status" = 0 ]
 expect quiet-stdout [ ! -s "$work/out" ]
 expect quiet-stderr [ ! -s "$work/err" ]
