@@ -1,15 +1,52 @@
 // The window host on SDL's headless video driver: the game's frames in the window's pixels,
 // events pushed as a display would send them.
+#include <gtest/gtest.h>
+
+#include "Desktop.hpp"
 #include "GameStage.hpp"
 #include "Hud.hpp"
 #include "SDLHost.hpp"
 
 #include <SDL.h>
-#include <gtest/gtest.h>
+#include <X11/XKBlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 
 namespace {
+
+// An X server of the test's own, no window manager on it, named in DISPLAY while it runs.
+struct XServer {
+    pid_t pid = -1;
+    std::string display;
+    XServer()
+    {
+        int ends[2];
+        if (pipe(ends) != 0) return;
+        pid = fork();
+        if (pid == 0) {
+            dup2(ends[1], 3), dup2(open("/dev/null", O_WRONLY), 2);
+            execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
+            _exit(127);
+        }
+        close(ends[1]);
+        char number[16] = {};
+        if (read(ends[0], number, sizeof number - 1) > 0) display = ":" + std::to_string(std::atoi(number));
+        close(ends[0]);
+        unsetenv("WAYLAND_DISPLAY"), unsetenv("SDL_VIDEODRIVER"), unsetenv("GDK_SCALE");
+        setenv("DISPLAY", display.c_str(), 1);
+    }
+    ~XServer() { kill(pid, SIGTERM), waitpid(pid, nullptr, 0); }
+};
+
+SDL_Window* theWindow()
+{
+    for (Uint32 id = 1; id < 10; ++id)
+        if (SDL_Window* w = SDL_GetWindowFromID(id)) return w;
+    return nullptr;
+}
 
 struct Host {
     GameStage stage{false};
@@ -21,7 +58,7 @@ struct Host {
         unsetenv("WAYLAND_DISPLAY"), unsetenv("DISPLAY"), unsetenv("GDK_SCALE");
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
-        if (host) window = SDL_GetWindowFromID(1) ? SDL_GetWindowFromID(1) : SDL_GetWindowFromID(2);
+        window = theWindow();
     }
     // The window's pixel at (x, y), y down, as 0xRRGGBB.
     std::uint32_t pixel(int x, int y) const
@@ -117,8 +154,66 @@ TEST(SDLHost, WithoutADisplayNamedThereIsNoWindowAndOneLine)
     EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
     setenv("WAYLAND_DISPLAY", "wayland-none", 1), setenv("XDG_RUNTIME_DIR", "/nonexistent", 1);
     EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
+    unsetenv("WAYLAND_DISPLAY"), setenv("DISPLAY", ":198", 1);
+    EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
     std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("tarvenko: cannot reach the X display :198 ("), std::string::npos) << err;
     EXPECT_NE(err.find("neither WAYLAND_DISPLAY nor DISPLAY is set\n"), std::string::npos) << err;
     EXPECT_NE(err.find("Wayland display wayland-none (no socket at /nonexistent/wayland-none)\n"), std::string::npos) << err;
-    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("DISPLAY");
+}
+
+TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsTheScreenByHand)
+{
+    XServer x;
+    ASSERT_FALSE(x.display.empty());
+    Display* display = XOpenDisplay(x.display.c_str());
+    ASSERT_TRUE(display);
+    XkbSetAutoRepeatRate(display, XkbUseCoreKbd, 250, 20);
+    XSync(display, False);
+    auto geometry = [](SDL_Window* w) {
+        int x = 0, y = 0, width = 0, height = 0;
+        SDL_GetWindowPosition(w, &x, &y), SDL_GetWindowSize(w, &width, &height);
+        return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + "x" + std::to_string(height);
+    };
+    GameStage stage(true);
+    setenv("GDK_SCALE", "2", 1);
+    {
+        auto host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+        ASSERT_TRUE(host) << SDL_GetError();
+        EXPECT_EQ(geometry(theWindow()), "0,0 1024x768") << "twice the size does not fit: the largest that does";
+    }
+    unsetenv("GDK_SCALE");
+    auto host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+    ASSERT_TRUE(host) << SDL_GetError();
+    SDL_Window* w = theWindow();
+    EXPECT_EQ(geometry(w), "112,84 800x600");
+    HeldFire::Repeat repeat = desktopKeyRepeat(w);
+    EXPECT_EQ(std::to_string(repeat.delay) + " " + std::to_string(repeat.interval), "0.250000 0.020000");
+    XAutoRepeatOff(display);
+    XSync(display, False);
+    EXPECT_EQ(desktopKeyRepeat(w).interval, 0) << "repeat switched off: one shot a press";
+    EXPECT_FALSE(hasWindowManager(w));
+    SDL_Event f11{};
+    f11.type = SDL_KEYDOWN;
+    f11.key.keysym = {SDL_SCANCODE_F11, SDLK_F11, KMOD_NONE, 0};
+    for (const char* expected : {"0,0 1024x768", "112,84 800x600"}) {
+        SDL_PushEvent(&f11);
+        EXPECT_TRUE(host->deliverEvents(stage.view));
+        XSync(display, False);
+        SDL_Delay(50);
+        SDL_PumpEvents();
+        EXPECT_EQ(geometry(w), expected);
+    }
+    XCloseDisplay(display);
+    host.reset();
+    // The X server going away in play ends the game with one line and status 1.
+    auto playOnAfterTheServerIsGone = [&] {
+        XServer gone;
+        auto lost = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+        kill(gone.pid, SIGKILL);
+        waitpid(gone.pid, nullptr, 0);
+        for (int i = 0; i < 100; ++i) lost->present(stage.view), (void)lost->deliverEvents(stage.view), SDL_Delay(10);
+    };
+    EXPECT_EXIT(playOnAfterTheServerIsGone(), testing::ExitedWithCode(1), "^tarvenko: lost the X display :[0-9]+\n$");
 }

@@ -91,7 +91,9 @@ TEST(Builders, EnemiesAndStarsTakeAnyXInTheFieldAndStarsComeBackAtTheTop)
     double low = 1e9, high = -1e9;
     bool offPoint = false;
     for (int i = 0; i < 400; ++i) {
-        double x = (i % 2 ? makeEnemy(field)->position() : makeStar(scene)->position()).x;
+        auto node = i % 2 ? std::shared_ptr<SKNode>(makeEnemy(field)) : makeStar(scene);
+        double x = node->position().x;
+        if (i % 2 == 0) ASSERT_TRUE(node->alpha() >= 0.4 && node->alpha() <= 1) << node->alpha();
         low = std::min(low, x), high = std::max(high, x);
         offPoint |= x != std::round(x);
         if (i % 2) ASSERT_TRUE(x >= 30 && x <= 770) << x;

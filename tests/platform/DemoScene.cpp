@@ -57,6 +57,7 @@ void DemoScene::didMoveToView(SKView&)
     lives->setFontSize(24);
     lives->setFontColor(SKColor::redColor());
     lives->setPosition({w - 200, h - 50});
+    lives->setAlpha(0.8);
     addChild(lives);
 
     // Depth: the sum of the depths along the tree, children over their parents on ties; alpha

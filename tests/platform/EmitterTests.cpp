@@ -29,27 +29,32 @@ TEST(SKEmitterNode, MissingBrokenOrAbsurdFilesSayWhyOnce)
     TempDir t;
     Diagnostics::Capture told;
     struct Case {
-        const char* text; // nothing: no file
+        std::string text; // "-": no file
         const char* reason;
     } cases[] = {
-        {nullptr, "Explosion.emitter.json is missing"},
+        {"-", "is missing"},
         {"{\"birthRate\": 10", "not valid JSON"},
         {"[1, 2]", "the top level is not an object"},
         {"{\"birthRate\": \"many\"}", "\"birthRate\" is not a number"},
         {"{\"brithRate\": 10}", "unknown field \"brithRate\""},
         {"{\"acceleration\": [0]}", "\"acceleration\" is not [x, y]"},
+        {"{\"colors\": []}", "\"colors\" is not a list"},
         {"{\"colors\": [{\"at\": 0}]}", "a colour stop is not"},
+        {"{\"colors\": [1]}", "a colour stop is not {"},
+        {"{\"colors\": [{\"at\": 0, \"color\": [1, 1, 1], \"x\": 1}]}", "a colour stop is not {\"at"},
         {"{\"blendMode\": \"screen\"}", "\"blendMode\" is neither"},
+        {"{\"radius\": 1}" + std::string(1100000, ' '), "too large"},
     };
+    int n = 0;
     for (const Case& c : cases) {
-        std::filesystem::remove(t.dir / "Explosion.emitter.json");
-        if (c.text) t.write("Explosion.emitter.json", c.text);
+        std::string name = "E" + std::to_string(++n); // a line of its own for each
+        if (c.text != "-") t.write(name + ".emitter.json", c.text);
         // An emitter is loaded on every hit: the cause is told once.
-        EXPECT_FALSE(SKEmitterNode::nodeWithFileNamed("Explosion", SKBundle(t.dir)));
-        EXPECT_FALSE(SKEmitterNode::nodeWithFileNamed("Explosion", SKBundle(t.dir)));
+        EXPECT_FALSE(SKEmitterNode::nodeWithFileNamed(name, SKBundle(t.dir)));
+        EXPECT_FALSE(SKEmitterNode::nodeWithFileNamed(name, SKBundle(t.dir)));
         auto lines = told.take();
         ASSERT_EQ(lines.size(), 1u) << c.reason;
-        EXPECT_NE(lines[0].find("Explosion.emitter.json"), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find("/" + name + ".emitter.json"), std::string::npos) << lines[0];
         EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
     }
     std::string error;
@@ -60,6 +65,18 @@ TEST(SKEmitterNode, MissingBrokenOrAbsurdFilesSayWhyOnce)
     ASSERT_TRUE(s) << error;
     EXPECT_EQ(s->birthRate + s->lifetime + s->alpha + s->numParticlesToEmit, 10000 + 0 + 1 + 100000) << "clamped";
     EXPECT_EQ(warnings.size(), 4u);
+    // Every bound lets the values between through untouched.
+    std::string within = R"({"lifetime": 0.5, "lifetimeRange": 0.5, "speedRange": 0.5, "radius": 0.5, "scale": 0.5,
+        "scaleRange": 0.5, "alpha": 0.5, "alphaRange": 0.5, "birthRate": 0.5, "numParticlesToEmit": 0,
+        "speed": -9999, "scaleSpeed": -99, "alphaSpeed": -99, "positionRange": [-9999, 0.5]})";
+    warnings.clear();
+    auto w = SKEmitterNode::parse(within, error, &warnings);
+    ASSERT_TRUE(w) << error;
+    EXPECT_TRUE(warnings.empty()) << warnings.front();
+    EXPECT_EQ(w->lifetime + w->lifetimeRange + w->speedRange + w->radius + w->scale + w->scaleRange + w->alpha +
+                  w->alphaRange + w->birthRate + w->positionRange.dx + w->positionRange.dy,
+              0.5 * 9 + 9999 + 0.5);
+    EXPECT_EQ(w->speed + w->scaleSpeed + w->alphaSpeed, -9999 - 99 - 99);
     // A flood of births never holds more than the live cap.
     SKEmitterNode flood(*SKEmitterNode::parse(R"({"birthRate": 10000, "lifetime": 60})", error));
     for (int i = 0; i < 60; ++i) flood.advanceSimulation(1.0);

@@ -103,6 +103,8 @@ TEST(SKNode, HitsFollowTheAccumulatedFramesFrontFirstAndSkipHiddenNodes)
     EXPECT_EQ(ship->frame(), (CGRect{{371, 66.5}, {58, 67}}));
     ship->setStrokeColor(SKColor::clearColor());
     EXPECT_EQ(ship->frame(), (CGRect{{372, 67.5}, {56, 65}}));
+    EXPECT_EQ(scene->nodesAtPoint({372, 67.5}).size() * 10 + scene->nodesAtPoint({428, 100}).size(), 10u)
+        << "the min edges are in, the max edges out";
     auto flame = SKShapeNode::shapeNodeWithRect({{-3, -45}, {6, 20}});
     flame->setStrokeColor(SKColor::clearColor());
     flame->setYScale(2);
@@ -139,6 +141,9 @@ TEST(SKLabelNode, AlignmentModesPlaceTheTextBlockAroundTheOrigin)
     EXPECT_TRUE(twoLines.size.height > 1.8 * oneLine.size.height && twoLines.size.width > oneLine.size.width);
     two->setNumberOfLines(0);
     EXPECT_EQ(two->frame(), twoLines);
+    // With the game's font installed, measuring text says nothing (asked in a fresh process).
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(((void)SKLabelNode("AvenirNext-Bold").frame(), std::exit(0)), testing::ExitedWithCode(0), "^$") << "no complaint";
     // Text that is empty, or not UTF-8, or huge, never fails.
     auto odd = std::make_shared<SKLabelNode>("NoSuchFont-Bold");
     EXPECT_TRUE(odd->frame().isEmpty());

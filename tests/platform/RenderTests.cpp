@@ -35,6 +35,20 @@ struct Stage {
     }
 };
 
+// The view drawn the plain way: cairo draws every node afresh when the surface is not an image
+// (here a recording, replayed onto an image).
+Canvas drawnPlain(const SKView& view, double scale)
+{
+    Canvas plain(800, 600, scale);
+    cairo_surface_t* recording = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+    cairo_t* cr = cairo_create(recording);
+    view.render(cr, scale);
+    cairo_destroy(cr);
+    cairo_set_source_surface(plain.cr(), recording, 0, 0), cairo_paint(plain.cr());
+    cairo_surface_destroy(recording);
+    return plain;
+}
+
 // The pixels (of 255 per channel) by which two drawings differ: in all, and clearly.
 std::pair<long, long> difference(const Canvas& a, const Canvas& b)
 {
@@ -66,26 +80,21 @@ TEST(Golden, DemonstrationFramesLookAsTheirPictures)
     s.view.presentScene(std::make_shared<SKScene>(CGSize{800, 600}), SKTransition::fadeWithDuration(0.5));
     for (int i = 0; i < 8; ++i) s.clock.advance(1.0 / 60), s.view.tick();
     EXPECT_TRUE(matchesGolden(s.draw().surface(), "demo-fading.png"));
+    EXPECT_TRUE(matchesGolden(drawnPlain(Stage().view, 1).surface(), "demo-plain.png")) << "every node afresh";
 }
 
 // Nodes moved by a fraction, as moving nodes are, are drawn as sprites to a quarter pixel; the
-// same view drawn the plain way (cairo draws every node afresh into a recording surface) differs
-// only where the glyphs' edges, hinted to their pixel position, do.
+// same view drawn the plain way differs only where the glyphs' edges, hinted to their pixel
+// position, do.
 TEST(SKRenderer, SpritesLookLikeDrawingEveryNodeAfresh)
 {
     for (double scale : {1.0, 2.0}) {
         Stage s;
-        Canvas sprites(800, 600, scale), plain(800, 600, scale);
+        Canvas sprites(800, 600, scale);
         s.view.render(sprites.cr(), scale);
         for (auto& child : s.demo->children()) child->setPosition(child->position() + CGPoint{0.37, 0.81});
         s.view.render(sprites.cr(), scale);
-        cairo_surface_t* recording = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
-        cairo_t* cr = cairo_create(recording);
-        s.view.render(cr, scale);
-        cairo_destroy(cr);
-        cairo_set_source_surface(plain.cr(), recording, 0, 0);
-        cairo_paint(plain.cr());
-        cairo_surface_destroy(recording);
+        Canvas plain = drawnPlain(s.view, scale);
         auto [total, far] = difference(sprites, plain);
         double pixels = 800 * 600 * scale * scale;
         EXPECT_LT(total / pixels, 1.0) << "scale " << scale << ": mean difference per pixel";
@@ -105,6 +114,7 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
     auto over = s.square({620, 470}, 60, SKColor::greenColor(), 4);
     auto fading = s.square({700, 300}, 40, SKColor::yellowColor(), 3);
     Canvas kept(800, 600);
+    cairo_set_source_rgb(kept.cr(), 1, 1, 1), cairo_paint(kept.cr()); // a new surface is drawn whole
     int smaller = 0;
     for (int frame = 0; frame < 40; ++frame) {
         s.clock.advance(1.0 / 60);
@@ -122,6 +132,10 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
         ASSERT_EQ(difference(kept, s.draw()), (std::pair<long, long>{0, 0})) << "frame " << frame;
     }
     EXPECT_GT(smaller, 30) << "after the first frame, only the moving parts are drawn";
+    Canvas other(800, 600);
+    cairo_set_source_rgb(other.cr(), 1, 1, 1), cairo_paint(other.cr());
+    s.view.render(other.cr(), 1, true);
+    EXPECT_EQ(difference(other, s.draw()), (std::pair<long, long>{0, 0})) << "another surface is drawn whole";
     // A frame in which nothing changed draws nothing. (Particles count as changing always.)
     s.demo->removeAllActions();
     s.demo->enumerateChildNodesWithName("*", [](SKNode& n, bool&) {

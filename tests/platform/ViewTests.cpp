@@ -134,6 +134,10 @@ TEST(SKView, ClicksReachTheSceneInItsOwnCoordinates)
         EXPECT_NEAR(back.x - p.x, back.y - p.y, 1e-9);
     }
     EXPECT_NEAR(s.view.convertPointFromScene({0, 0}).x, 100, 1e-9);
+    for (CGSize none : {CGSize{0, 300}, CGSize{300, 0}}) {
+        a->setSize(none);
+        EXPECT_EQ(s.view.convertPointToScene({400, 188}), (CGPoint{400, 188})) << "a scene of no size: as it is";
+    }
 }
 
 TEST(SKView, IdleWhileNothingMovesAndWakesWithOneFramesStep)
