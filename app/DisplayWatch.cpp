@@ -48,7 +48,15 @@ WaylandProbe::WaylandProbe(const std::string& display, double deadlineSeconds)
         problem_ = std::string("cannot connect: ") + std::strerror(errno);
         return;
     }
-    bool answered = false;
+    bool answered = false, seated = false;
+    // The globals come before the answer to the round trip.
+    wl_registry* registry = wl_display_get_registry(display_);
+    static const wl_registry_listener globals{
+        [](void* seated, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+            if (std::strcmp(interface, wl_seat_interface.name) == 0) *static_cast<bool*>(seated) = true;
+        },
+        [](void*, wl_registry*, std::uint32_t) {}};
+    wl_registry_add_listener(registry, &globals, &seated);
     wl_callback* sync = wl_display_sync(display_);
     static const wl_callback_listener listener{
         [](void* done, wl_callback*, std::uint32_t) { *static_cast<bool*>(done) = true; }};
@@ -79,6 +87,8 @@ WaylandProbe::WaylandProbe(const std::string& display, double deadlineSeconds)
         if (wl_display_read_events(display_) < 0 || wl_display_dispatch_pending(display_) < 0) failed();
     }
     wl_callback_destroy(sync);
+    wl_registry_destroy(registry);
+    if (answered && !seated) problem_ = "it offers no seat: no keyboard or pointer";
 }
 
 WaylandProbe::~WaylandProbe()

@@ -6,8 +6,8 @@
 struct wl_display;
 
 // A Wayland display asked by us before SDL is trusted with it: one round trip, with a deadline.
-// SDL crashes on a socket that closes at once or answers garbage, and waits for ever on one that
-// stays silent.
+// SDL crashes on a socket that closes at once or answers garbage, and on a compositor that offers
+// no seat (no keyboard or pointer, as a headless one), and waits for ever on one that stays silent.
 class WaylandProbe {
 public:
     // Connects to the display and makes the round trip; problem() says what failed, if anything.
@@ -16,7 +16,7 @@ public:
     WaylandProbe(const WaylandProbe&) = delete;
     WaylandProbe& operator=(const WaylandProbe&) = delete;
 
-    // "" when the compositor answered; else why not, for a line naming the display.
+    // "" when the compositor answered and offers a seat; else why not, for a line naming the display.
     [[nodiscard]] const std::string& problem() const { return problem_; }
     // The connection, kept open while the game starts so that a compositor going away is seen.
     [[nodiscard]] int fd() const;

@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 #include <wayland-server-core.h>
+#include <wayland-server-protocol.h>
 
 #include <atomic>
 #include <chrono>
@@ -43,9 +44,10 @@ struct Compositor {
     wl_display* display = wl_display_create();
     std::atomic<bool> stop{false};
     std::thread loop;
-    explicit Compositor(const char* name)
+    explicit Compositor(const char* name, bool seat = true)
     {
         EXPECT_EQ(wl_display_add_socket(display, name), 0);
+        if (seat) wl_global_create(display, &wl_seat_interface, 1, nullptr, [](wl_client*, void*, uint32_t, uint32_t) {});
         loop = std::thread([this] {
             while (!stop) {
                 wl_event_loop_dispatch(wl_display_get_event_loop(display), 10);
@@ -71,6 +73,12 @@ TEST(WaylandProbe, AnAnsweringCompositorPassesAndMisbehavingSocketsAreNamed)
         WaylandProbe probe("answers", 2);
         EXPECT_EQ(probe.problem(), "");
         EXPECT_GE(probe.fd(), 0) << "kept open for the watch";
+    }
+    {
+        Compositor headless("headless", false); // SDL would crash on it
+        WaylandProbe probe("headless", 2);
+        EXPECT_EQ(probe.problem(), "it offers no seat: no keyboard or pointer");
+        EXPECT_EQ(probe.fd(), -1);
     }
 
     int closing = runtime.listen("closing");
