@@ -3,42 +3,60 @@
 #include <gtest/gtest.h>
 
 #include "Desktop.hpp"
+#include "Support.hpp"
 #include "GameStage.hpp"
 #include "Hud.hpp"
 #include "SDLHost.hpp"
 
 #include <SDL.h>
 #include <X11/XKBlib.h>
+#include <X11/Xutil.h>
+#include <X11/Xatom.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace {
 
-// An X server of the test's own, no window manager on it, named in DISPLAY while it runs.
-struct XServer {
+// A helper program of the test's own, its output dropped; what it writes on fd 3 up to a
+// newline is read back when it is to tell something.
+struct Helper {
     pid_t pid = -1;
-    std::string display;
-    XServer()
+    std::string told;
+    explicit Helper(std::vector<const char*> argv, bool tells = false)
     {
         int ends[2];
         if (pipe(ends) != 0) return;
+        argv.push_back(nullptr);
         pid = fork();
         if (pid == 0) {
-            dup2(ends[1], 3), dup2(open("/dev/null", O_WRONLY), 2);
-            execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
+            int null = open("/dev/null", O_WRONLY);
+            dup2(ends[1], 3), dup2(null, 1), dup2(null, 2);
+            execvp(argv[0], const_cast<char**>(argv.data()));
             _exit(127);
         }
         close(ends[1]);
-        char number[16] = {};
-        if (read(ends[0], number, sizeof number - 1) > 0) display = ":" + std::to_string(std::atoi(number));
+        char c;
+        for (ssize_t n; tells && (n = read(ends[0], &c, 1)) != 0 && c != '\n';)
+            if (n > 0) told += c;
+            else if (errno != EINTR) break;
         close(ends[0]);
+    }
+    ~Helper() { kill(pid, SIGTERM), waitpid(pid, nullptr, 0); }
+};
+
+// An X server of the test's own, no window manager on it, named in DISPLAY while it runs.
+struct XServer : Helper {
+    std::string display = ":" + std::to_string(std::atoi(told.c_str()));
+    XServer() : Helper({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, true)
+    {
         unsetenv("WAYLAND_DISPLAY"), unsetenv("SDL_VIDEODRIVER"), unsetenv("GDK_SCALE");
         setenv("DISPLAY", display.c_str(), 1);
     }
-    ~XServer() { kill(pid, SIGTERM), waitpid(pid, nullptr, 0); }
 };
 
 SDL_Window* theWindow()
@@ -166,7 +184,7 @@ TEST(SDLHost, WithoutADisplayNamedThereIsNoWindowAndOneLine)
 TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsTheScreenByHand)
 {
     XServer x;
-    ASSERT_FALSE(x.display.empty());
+    ASSERT_FALSE(x.told.empty());
     Display* display = XOpenDisplay(x.display.c_str());
     ASSERT_TRUE(display);
     XkbSetAutoRepeatRate(display, XkbUseCoreKbd, 250, 20);
@@ -177,11 +195,12 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
         return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + "x" + std::to_string(height);
     };
     GameStage stage(true);
-    setenv("GDK_SCALE", "2", 1);
-    {
+    // Twice the size does not fit: the largest that does. A scale past 4 is no scale.
+    for (auto [scale, expected] : {std::pair{"2", "0,0 1024x768"}, {"5", "112,84 800x600"}}) {
+        setenv("GDK_SCALE", scale, 1);
         auto host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
         ASSERT_TRUE(host) << SDL_GetError();
-        EXPECT_EQ(geometry(theWindow()), "0,0 1024x768") << "twice the size does not fit: the largest that does";
+        EXPECT_EQ(geometry(theWindow()), expected) << "GDK_SCALE=" << scale;
     }
     unsetenv("GDK_SCALE");
     auto host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
@@ -205,6 +224,16 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
         SDL_PumpEvents();
         EXPECT_EQ(geometry(w), expected);
     }
+    // A window manager names itself on the root window, or owns the screen's WM_S0.
+    Window root = DefaultRootWindow(display);
+    XChangeProperty(display, root, XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&root), 1);
+    XSync(display, False);
+    EXPECT_TRUE(hasWindowManager(w));
+    XDeleteProperty(display, root, XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False));
+    XSetSelectionOwner(display, XInternAtom(display, "WM_S0", False), root, CurrentTime);
+    XSync(display, False);
+    EXPECT_TRUE(hasWindowManager(w));
     XCloseDisplay(display);
     host.reset();
     // The X server going away in play ends the game with one line and status 1.
@@ -216,4 +245,48 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
         for (int i = 0; i < 100; ++i) lost->present(stage.view), (void)lost->deliverEvents(stage.view), SDL_Delay(10);
     };
     EXPECT_EXIT(playOnAfterTheServerIsGone(), testing::ExitedWithCode(1), "^tarvenko: lost the X display :[0-9]+\n$");
+}
+
+TEST(SDLHost, OnWaylandFramesReachTheCompositorAndItsGoingAwayIsSaid)
+{
+    XServer x; // weston's own window is on it
+    TempDir runtime;
+    chmod(runtime.dir.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.dir.c_str(), 1);
+    std::unique_ptr<Helper> weston = std::make_unique<Helper>(std::vector<const char*>{
+        "weston", "--backend=x11-backend.so", "--use-pixman", "--shell=kiosk-shell.so", "--width=1000",
+        "--height=600", "--socket=t", "--idle-time=0"});
+    for (int i = 0; i < 200 && !std::filesystem::exists(runtime.dir / "t"); ++i) SDL_Delay(10);
+    unsetenv("DISPLAY"), setenv("WAYLAND_DISPLAY", "t", 1);
+    GameStage stage(false);
+    auto host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+    ASSERT_TRUE(host) << SDL_GetError();
+    EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "wayland");
+    HeldFire::Repeat repeat = desktopKeyRepeat(theWindow());
+    EXPECT_EQ(std::to_string(repeat.delay) + " " + std::to_string(repeat.interval), "0.400000 0.025000") << "weston's";
+    EXPECT_TRUE(hasWindowManager(theWindow())) << "a compositor places its windows";
+    // The field letterboxed on weston's 1000 × 600 output, seen in weston's window on the X server.
+    Display* display = XOpenDisplay(x.display.c_str());
+    auto shown = [&](int px, int py) {
+        XImage* image = XGetImage(display, DefaultRootWindow(display), px, py, 1, 1, AllPlanes, ZPixmap);
+        unsigned long pixel = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0xDEAD;
+        if (image) XDestroyImage(image);
+        return pixel;
+    };
+    for (int frame = 0; frame < 60 && !(shown(270, 300) >> 16 > 10); ++frame) {
+        (void)host->deliverEvents(stage.view);
+        stage.frames(1);
+        host->present(stage.view);
+        SDL_Delay(10);
+    }
+    EXPECT_NEAR(double(shown(270, 300) >> 16), 20, 6) << "the panel";
+    EXPECT_EQ(shown(50, 300), 0u) << "the bar";
+    XCloseDisplay(display);
+    testing::internal::CaptureStderr();
+    weston.reset();
+    bool playing = true;
+    for (int i = 0; i < 100 && playing; ++i) playing = host->deliverEvents(stage.view), SDL_Delay(10);
+    EXPECT_FALSE(playing);
+    EXPECT_TRUE(host->displayLost());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "tarvenko: lost the Wayland display t\n");
 }
