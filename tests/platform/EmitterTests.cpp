@@ -42,6 +42,8 @@ TEST(SKEmitterNode, MissingBrokenOrAbsurdFilesSayWhyOnce)
         {"{\"colors\": [{\"at\": 0}]}", "a colour stop is not"},
         {"{\"colors\": [1]}", "a colour stop is not {"},
         {"{\"colors\": [{\"at\": 0, \"color\": [1, 1, 1], \"x\": 1}]}", "a colour stop is not {\"at"},
+        {"{\"colors\": [{\"color\": [1, 1, 1], \"x\": 1}]}", "a colour stop is not {\"at"},
+        {"{\"colors\": [{\"at\": 0, \"x\": 1}]}", "a colour stop is not {\"at"},
         {"{\"blendMode\": \"screen\"}", "\"blendMode\" is neither"},
         {"{\"radius\": 1}" + std::string(1100000, ' '), "too large"},
     };

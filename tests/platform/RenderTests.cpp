@@ -124,6 +124,7 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
         mover->setHidden(frame % 13 == 5);
         over->setZPosition(frame / 9 % 2 ? 1 : 4);
         fading->setAlpha(frame % 5 == 0 ? 0.5 : 1);
+        if (frame == 30) s.demo->setBackgroundColor(SKColor::darkGrayColor());
         const auto* damage = s.view.render(kept.cr(), 1, true);
         ASSERT_TRUE(damage);
         long area = 0;
@@ -136,6 +137,14 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
     cairo_set_source_rgb(other.cr(), 1, 1, 1), cairo_paint(other.cr());
     s.view.render(other.cr(), 1, true);
     EXPECT_EQ(difference(other, s.draw()), (std::pair<long, long>{0, 0})) << "another surface is drawn whole";
+    // The same pixels seen as a narrower surface (a window resized in place) are drawn whole too.
+    unsigned char* pixels = cairo_image_surface_get_data(other.surface());
+    cairo_surface_t* narrower = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, 640, 600, 800 * 4);
+    cairo_t* cr = cairo_create(narrower);
+    cairo_set_source_rgb(cr, 1, 1, 1), cairo_paint(cr);
+    s.view.render(cr, 1, true);
+    cairo_destroy(cr), cairo_surface_destroy(narrower);
+    EXPECT_EQ(difference(other, s.draw()).first, 0) << "left of x 640, as drawn whole";
     // A frame in which nothing changed draws nothing. (Particles count as changing always.)
     s.demo->removeAllActions();
     s.demo->enumerateChildNodesWithName("*", [](SKNode& n, bool&) {
