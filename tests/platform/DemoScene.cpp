@@ -91,7 +91,7 @@ void DemoScene::didMoveToView(SKView&)
     burst->setZPosition(5);
     addChild(burst);
     for (int i = 0; i < 12; ++i) burst->advanceSimulation(1.0 / 60);
-    // In a window the burst repeats, so it can be watched.
+    // A new burst every 1.2 s: frames that change by themselves.
     runAction(SKAction::repeatActionForever(SKAction::sequence({SKAction::waitForDuration(1.2), SKAction::runBlock([this, settings = *settings, w, h] {
         auto again = std::make_shared<SKEmitterNode>(settings);
         again->setPosition({w * 0.78, h * 0.4});

@@ -3,8 +3,9 @@
 #include "SKScene.hpp"
 
 // One frame of everything the scene graph draws: a concave polygon, a rounded rectangle,
-// circles of several alphas, a two-line centred label, hearts with Turkish capitals, and a
-// particle emitter. Written to a PNG by the render tests, for a person to look at.
+// circles of several alphas, squares in depth order with alpha down the tree and a hidden one,
+// a two-line centred label, faded hearts with Turkish capitals, and a particle emitter. Pinned
+// by the render tests' golden pictures.
 class DemoScene : public SKScene {
 public:
     using SKScene::SKScene;
