@@ -14,7 +14,10 @@
 #include <X11/Xatom.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <SDL_syswm.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -128,6 +131,14 @@ TEST(SDLHost, DrawsTheFieldLetterboxedAtEveryWindowShapeAndClicksLandWhereTheyAr
         if (fit.origin.x >= 1) EXPECT_EQ(h.pixel(int(fit.origin.x) - 1, py), 0u) << "the bar left of the field";
         if (fit.origin.y >= 1) EXPECT_EQ(h.pixel(px, int(fit.origin.y) - 1), 0u) << "the bar above the field";
     }
+    // Whatever the display did to the window's pixels, an expose, a restore, a show or a new size
+    // has the frame drawn whole again.
+    for (Uint8 event : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_SIZE_CHANGED}) {
+        SDL_FillRect(SDL_GetWindowSurface(h.window), nullptr, 0xFFFFFF);
+        EXPECT_TRUE(h.window_event(event));
+        h.frame();
+        EXPECT_EQ(h.pixel(1, 1), 0u) << "event " << int(event);
+    }
     // A click on the button's drawn corner, at an odd shape, presses it.
     Letterbox fit = Letterbox::fit({800, 600}, 400, 301);
     SDL_Event click{};
@@ -172,13 +183,21 @@ TEST(SDLHost, WithoutADisplayNamedThereIsNoWindowAndOneLine)
     EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
     setenv("WAYLAND_DISPLAY", "wayland-none", 1), setenv("XDG_RUNTIME_DIR", "/nonexistent", 1);
     EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
-    unsetenv("WAYLAND_DISPLAY"), setenv("DISPLAY", ":198", 1);
+    // A compositor's socket nobody listens on, beside an X display that is not there either.
+    TempDir runtime;
+    int socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{AF_UNIX, {}};
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/gone", runtime.dir.c_str());
+    ASSERT_EQ(bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(socketFd);
+    setenv("WAYLAND_DISPLAY", "gone", 1), setenv("XDG_RUNTIME_DIR", runtime.dir.c_str(), 1), setenv("DISPLAY", ":198", 1);
     EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
     std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("gone (cannot connect: Connection refused); trying the X display :198\n"), std::string::npos) << err;
     EXPECT_NE(err.find("tarvenko: cannot reach the X display :198 ("), std::string::npos) << err;
     EXPECT_NE(err.find("neither WAYLAND_DISPLAY nor DISPLAY is set\n"), std::string::npos) << err;
     EXPECT_NE(err.find("Wayland display wayland-none (no socket at /nonexistent/wayland-none)\n"), std::string::npos) << err;
-    unsetenv("DISPLAY");
+    unsetenv("DISPLAY"), unsetenv("WAYLAND_DISPLAY");
 }
 
 TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsTheScreenByHand)
@@ -203,9 +222,17 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
         EXPECT_EQ(geometry(theWindow()), expected) << "GDK_SCALE=" << scale;
     }
     unsetenv("GDK_SCALE");
+    setenv("SDL_VIDEO_X11_WMCLASS", "Mine", 1); // the user's own choice stands
     auto host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+    unsetenv("SDL_VIDEO_X11_WMCLASS");
     ASSERT_TRUE(host) << SDL_GetError();
     SDL_Window* w = theWindow();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    XClassHint hint{};
+    ASSERT_TRUE(SDL_GetWindowWMInfo(w, &info) && XGetClassHint(display, info.info.x11.window, &hint));
+    EXPECT_STREQ(hint.res_class, "Mine");
+    XFree(hint.res_name), XFree(hint.res_class);
     EXPECT_EQ(geometry(w), "112,84 800x600");
     HeldFire::Repeat repeat = desktopKeyRepeat(w);
     EXPECT_EQ(std::to_string(repeat.delay) + " " + std::to_string(repeat.interval), "0.250000 0.020000");
@@ -281,6 +308,17 @@ TEST(SDLHost, OnWaylandFramesReachTheCompositorAndItsGoingAwayIsSaid)
     }
     EXPECT_NEAR(double(shown(270, 300) >> 16), 20, 6) << "the panel";
     EXPECT_EQ(shown(50, 300), 0u) << "the bar";
+    // Devam Et: the panel goes from every buffer the compositor is given from then on.
+    stage.click({400, 188});
+    for (int frame = 0; frame < 12; ++frame) {
+        if (frame % 2) (void)host->deliverEvents(stage.view); // else the last buffer is still held: another
+        stage.frames(1);
+        host->present(stage.view);
+        SDL_Delay(20);
+        // Three points of the panel's middle (a star may be on one): none still the panel's grey.
+        auto grey = [&](int px, int py) { return std::abs(int(shown(px, py) >> 16) - 20) < 7; };
+        if (frame > 5) EXPECT_FALSE(grey(270, 300) && grey(300, 250) && grey(250, 350)) << "frame " << frame;
+    }
     XCloseDisplay(display);
     testing::internal::CaptureStderr();
     weston.reset();

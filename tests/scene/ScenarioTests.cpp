@@ -325,5 +325,10 @@ TEST(Story, WithoutTheExplosionFileEachHitSaysSoAndPlayGoesOn)
     EXPECT_EQ(s.children().size(), children - 2) << "laser and enemy gone, nothing added";
     stage.frames();
     EXPECT_EQ(std::count(stage.sound.played().begin(), stage.sound.played().end(), "explosion.wav"), 2);
+    // The stage's picture of the frame, for the screenshot tool: written, or a line saying why not.
+    EXPECT_TRUE(stage.writePng((empty / "frame.png").string()) && std::filesystem::file_size(empty / "frame.png") > 1000);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(stage.writePng("/nonexistent/frame.png"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "cannot write /nonexistent/frame.png (error while writing to output stream)\n");
     std::filesystem::remove_all(empty);
 }
