@@ -319,6 +319,7 @@ TEST(SDLHost, OnWaylandFramesReachTheCompositorAndItsGoingAwayIsSaid)
         auto grey = [&](int px, int py) { return std::abs(int(shown(px, py) >> 16) - 20) < 7; };
         if (frame > 5) EXPECT_FALSE(grey(270, 300) && grey(300, 250) && grey(250, 350)) << "frame " << frame;
     }
+    EXPECT_GT(shown(500, 490) >> 16, 200u) << "the ship, at (400, 110) in the field";
     XCloseDisplay(display);
     testing::internal::CaptureStderr();
     weston.reset();

@@ -59,18 +59,23 @@ TEST(SKEmitterNode, MissingBrokenOrAbsurdFilesSayWhyOnce)
         EXPECT_NE(lines[0].find("/" + name + ".emitter.json"), std::string::npos) << lines[0];
         EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
     }
+    t.write("Largest.emitter.json", "{\"radius\": 1}" + std::string((1 << 20) - 13, ' '));
+    EXPECT_TRUE(SKEmitterNode::nodeWithFileNamed("Largest", SKBundle(t.dir))) << "a file of exactly 1 MiB is read";
     std::string error;
     EXPECT_FALSE(SKEmitterNode::parse(R"({"speed": NaN})", error));
+    EXPECT_EQ(SKEmitterNode::parse("{}", error)->radius, 2) << "the default particle";
     std::vector<std::string> warnings;
-    auto s = SKEmitterNode::parse(R"({"birthRate": 1e9, "lifetime": -3, "alpha": 2, "numParticlesToEmit": 1e12})",
-                                  error, &warnings);
+    auto s = SKEmitterNode::parse(R"({"birthRate": 1e9, "lifetime": -3, "alpha": 2, "numParticlesToEmit": 1e12,
+        "emissionAngle": 360.5, "emissionAngleRange": 360.5})", error, &warnings);
     ASSERT_TRUE(s) << error;
     EXPECT_EQ(s->birthRate + s->lifetime + s->alpha + s->numParticlesToEmit, 10000 + 0 + 1 + 100000) << "clamped";
-    EXPECT_EQ(warnings.size(), 4u);
+    EXPECT_EQ(s->emissionAngle + s->emissionAngleRange, 720);
+    EXPECT_EQ(warnings.size(), 6u);
     // Every bound lets the values between through untouched.
     std::string within = R"({"lifetime": 0.5, "lifetimeRange": 0.5, "speedRange": 0.5, "radius": 0.5, "scale": 0.5,
         "scaleRange": 0.5, "alpha": 0.5, "alphaRange": 0.5, "birthRate": 0.5, "numParticlesToEmit": 0,
-        "speed": -9999, "scaleSpeed": -99, "alphaSpeed": -99, "positionRange": [-9999, 0.5]})";
+        "speed": -9999, "scaleSpeed": -99, "alphaSpeed": -99, "positionRange": [-9999, 0.5],
+        "emissionAngle": -359.5, "emissionAngleRange": 0.5})";
     warnings.clear();
     auto w = SKEmitterNode::parse(within, error, &warnings);
     ASSERT_TRUE(w) << error;
@@ -78,7 +83,7 @@ TEST(SKEmitterNode, MissingBrokenOrAbsurdFilesSayWhyOnce)
     EXPECT_EQ(w->lifetime + w->lifetimeRange + w->speedRange + w->radius + w->scale + w->scaleRange + w->alpha +
                   w->alphaRange + w->birthRate + w->positionRange.dx + w->positionRange.dy,
               0.5 * 9 + 9999 + 0.5);
-    EXPECT_EQ(w->speed + w->scaleSpeed + w->alphaSpeed, -9999 - 99 - 99);
+    EXPECT_EQ(w->speed + w->scaleSpeed + w->alphaSpeed + w->emissionAngle + w->emissionAngleRange, -9999 - 99 - 99 - 359);
     // A flood of births never holds more than the live cap.
     SKEmitterNode flood(*SKEmitterNode::parse(R"({"birthRate": 10000, "lifetime": 60})", error));
     for (int i = 0; i < 60; ++i) flood.advanceSimulation(1.0);

@@ -28,7 +28,8 @@ TEST(MixerSoundPlayer, LoadsEachFileOnceNamesEachBadFileOnceAndSleepsWhenSuspend
     {
         MixerSoundPlayer player{SKBundle(t.dir)};
         ASSERT_TRUE(player.hasDevice());
-        for (int i = 0; i < 40; ++i) player.play("laser.wav"); // more than there are channels
+        for (int i = 0; i < 41; ++i) player.play("laser.wav"); // more than there are channels: the oldest gives way
+        EXPECT_EQ(Mix_Playing(-1), Mix_AllocateChannels(-1));
         EXPECT_NEAR(player.duration("laser.wav"), 0.25, 0.01);
         for (int i = 0; i < 2; ++i) player.play("explosion.wav"), player.play("missing.wav");
         EXPECT_EQ(player.duration("missing.wav"), 0);

@@ -1,6 +1,7 @@
 #include "SKLabelNode.hpp"
 #include "SKScene.hpp"
 #include "SKShapeNode.hpp"
+#include "Support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,8 @@ TEST(SKNode, HitsFollowTheAccumulatedFramesFrontFirstAndSkipHiddenNodes)
     EXPECT_EQ(flame->frame(), (CGRect{{-3, -90}, {6, 40}}));
     EXPECT_EQ(ship->calculateAccumulatedFrame(), (CGRect{{372, 10}, {56, 122.5}}));
     EXPECT_EQ(flame->convertPointToScene({0, -45}), (CGPoint{400, 10}));
+    EXPECT_EQ(scene->nodesAtPoint({401, 12}).front(), flame) << "hit through its scale";
+    EXPECT_EQ(flame->convertPointToScene({0, -45}) - (CGPoint{400, 10}), (CGPoint{0, 0}));
 }
 
 TEST(SKLabelNode, AlignmentModesPlaceTheTextBlockAroundTheOrigin)
@@ -144,6 +147,13 @@ TEST(SKLabelNode, AlignmentModesPlaceTheTextBlockAroundTheOrigin)
     // With the game's font installed, measuring text says nothing (asked in a fresh process).
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(((void)SKLabelNode("AvenirNext-Bold").frame(), std::exit(0)), testing::ExitedWithCode(0), "^$") << "no complaint";
+    TempDir fonts; // and with only DejaVu's, one line
+    fonts.write("fonts.conf", "<?xml version=\"1.0\"?><fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>" +
+                                  fonts.dir.string() + "</cachedir></fontconfig>");
+    setenv("FONTCONFIG_FILE", (fonts.dir / "fonts.conf").c_str(), 1);
+    EXPECT_EXIT(((void)SKLabelNode("AvenirNext-Bold").frame(), std::exit(0)), testing::ExitedWithCode(0),
+                "^tarvenko: the Lato font is not installed; labels use the system's default font\n$");
+    unsetenv("FONTCONFIG_FILE");
     // Text that is empty, or not UTF-8, or huge, never fails.
     auto odd = std::make_shared<SKLabelNode>("NoSuchFont-Bold");
     EXPECT_TRUE(odd->frame().isEmpty());

@@ -151,10 +151,14 @@ TEST(SKPhysicsWorld, GravityAcceleratesDynamicBodiesInPointsAndVelocityMovesThem
     auto floating = w.body("floating", {100, 500}, {1, 1}, 0, 0);
     floating->physicsBody()->setAffectedByGravity(false);
     floating->physicsBody()->setVelocity({60, -30});
+    auto slow = w.body("slow", {300, 500}, {1, 1}, 0, 0);
+    slow->physicsBody()->setAffectedByGravity(false);
+    slow->physicsBody()->setVelocity({1, 0});
     for (int i = 0; i < 60; ++i) w.step();
     // One second: v = g·t at 150 points a metre, each frame moving by its new velocity.
     EXPECT_NEAR(falling->position().y, 500 - 9.8 * 150 * (61.0 / 120), 1e-6);
     EXPECT_EQ(fixed->position(), (CGPoint{700, 500}));
     EXPECT_NEAR(floating->position().x, 160, 1e-9);
     EXPECT_NEAR(floating->position().y, 470, 1e-9);
+    EXPECT_NEAR(slow->position().x, 301, 1e-9);
 }

@@ -113,6 +113,7 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
     s.square({600, 450}, 60, SKColor::redColor(), 2);
     auto over = s.square({620, 470}, 60, SKColor::greenColor(), 4);
     auto fading = s.square({700, 300}, 40, SKColor::yellowColor(), 3);
+    auto first = s.square({300, 500}, 20, SKColor::whiteColor(), -10); // drawn before all, now and then not
     Canvas kept(800, 600);
     cairo_set_source_rgb(kept.cr(), 1, 1, 1), cairo_paint(kept.cr()); // a new surface is drawn whole
     int smaller = 0;
@@ -125,6 +126,7 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
         over->setZPosition(frame / 9 % 2 ? 1 : 4);
         fading->setAlpha(frame % 5 == 0 ? 0.5 : 1);
         if (frame == 30) s.demo->setBackgroundColor(SKColor::darkGrayColor());
+        first->setHidden(frame % 7 == 3);
         const auto* damage = s.view.render(kept.cr(), 1, true);
         ASSERT_TRUE(damage);
         long area = 0;
