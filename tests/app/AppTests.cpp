@@ -1,21 +1,14 @@
 #include "Letterbox.hpp"
+#include "Support.hpp"
 #include "TarvenkoApp.hpp"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-namespace {
-struct Resources {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "tarvenko-app-test";
-    Resources() { std::filesystem::create_directories(dir); }
-    ~Resources() { std::filesystem::remove_all(dir); }
-};
-} // namespace
-
 TEST(TarvenkoApp, FirstSceneComesFromTheSceneResourceOrIsBuiltAt800By600)
 {
-    Resources r;
+    TempDir r;
     TarvenkoApp plain{SKBundle(r.dir)};
     auto& scene = plain.scene();
     EXPECT_EQ(scene->size(), (CGSize{800, 600}));

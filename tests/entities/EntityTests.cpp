@@ -4,6 +4,7 @@
 #include "Hud.hpp"
 #include "RandomInRange.hpp"
 #include "SKScene.hpp"
+#include "Support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -80,9 +81,7 @@ TEST(Builders, BodiesDepthsAndLifetimes)
     EXPECT_EQ(explosion->position(), (CGPoint{5, 595})) << "never clamped";
     EXPECT_EQ(explosion->zPosition(), 5);
     EXPECT_EQ(framesToLive(explosion), 60);
-    auto empty = std::filesystem::temp_directory_path() / "tarvenko-no-resources";
-    std::filesystem::create_directories(empty);
-    EXPECT_FALSE(makeExplosion({0, 0}, SKBundle(empty))) << "missing: nothing";
+    EXPECT_FALSE(makeExplosion({0, 0}, SKBundle(TempDir().dir))) << "missing: nothing";
 }
 
 TEST(Builders, EnemiesAndStarsTakeAnyXInTheFieldAndStarsComeBackAtTheTop)

@@ -2,6 +2,7 @@
 // and contacts as the game gets them.
 #include "GameStage.hpp"
 #include "SKEmitterNode.hpp"
+#include "Support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -310,8 +311,8 @@ TEST(Story, AfterTheGameEndsOnlyLasersInFlightStillScore)
 
 TEST(Story, WithoutTheExplosionFileEachHitSaysSoAndPlayGoesOn)
 {
-    auto empty = std::filesystem::temp_directory_path() / "tarvenko-no-emitter";
-    std::filesystem::create_directories(empty);
+    TempDir t; // a bundle with nothing in it
+    const auto& empty = t.dir;
     GameStage stage(true, SKBundle(empty));
     stage.frames();
     GameScene& s = *stage.scene;
@@ -330,5 +331,4 @@ TEST(Story, WithoutTheExplosionFileEachHitSaysSoAndPlayGoesOn)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(stage.writePng("/nonexistent/frame.png"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "cannot write /nonexistent/frame.png (error while writing to output stream)\n");
-    std::filesystem::remove_all(empty);
 }
