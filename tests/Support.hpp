@@ -16,9 +16,10 @@
 
 // A fresh folder of the test's own, gone with it.
 struct TempDir {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("tarvenko-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-                                 std::to_string(getpid()));
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("tarvenko-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+         std::to_string(getpid()));
     TempDir() { std::filesystem::remove_all(dir), std::filesystem::create_directories(dir); }
     ~TempDir() { std::filesystem::remove_all(dir); }
     void write(const std::string& name, const std::string& text) const { std::ofstream(dir / name) << text; }

@@ -47,7 +47,8 @@ struct Compositor {
     explicit Compositor(const char* name, bool seat = true)
     {
         EXPECT_EQ(wl_display_add_socket(display, name), 0);
-        if (seat) wl_global_create(display, &wl_seat_interface, 1, nullptr, [](wl_client*, void*, uint32_t, uint32_t) {});
+        auto bind = [](wl_client*, void*, uint32_t, uint32_t) {};
+        if (seat) wl_global_create(display, &wl_seat_interface, 1, nullptr, bind);
         loop = std::thread([this] {
             while (!stop) {
                 wl_event_loop_dispatch(wl_display_get_event_loop(display), 10);

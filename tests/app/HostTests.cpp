@@ -62,6 +62,12 @@ struct XServer : Helper {
     }
 };
 
+// The game's window as main opens it, under a test's own class name.
+std::unique_ptr<SDLHost> openHost()
+{
+    return SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+}
+
 SDL_Window* theWindow()
 {
     for (Uint32 id = 1; id < 10; ++id)
@@ -78,7 +84,7 @@ struct Host {
     {
         unsetenv("WAYLAND_DISPLAY"), unsetenv("DISPLAY"), unsetenv("GDK_SCALE");
         setenv("SDL_VIDEODRIVER", "dummy", 1);
-        host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+        host = openHost();
         window = theWindow();
     }
     // The window's pixel at (x, y), y down, as 0xRRGGBB.
@@ -125,7 +131,9 @@ TEST(SDLHost, DrawsTheFieldLetterboxedAtEveryWindowShapeAndClicksLandWhereTheyAr
         EXPECT_TRUE(h.window_event(SDL_WINDOWEVENT_SIZE_CHANGED));
         h.frame();
         Letterbox fit = Letterbox::fit({800, 600}, width, high);
-        auto at = [&](double x, double y) { return std::pair{int(fit.origin.x + x * fit.scale), int(fit.origin.y + (600 - y) * fit.scale)}; };
+        auto at = [&](double x, double y) {
+            return std::pair{int(fit.origin.x + x * fit.scale), int(fit.origin.y + (600 - y) * fit.scale)};
+        };
         auto [px, py] = at(170, 300);
         EXPECT_NEAR(int(h.pixel(px, py) >> 16), 20, 6) << width << "×" << high << ": the panel";
         if (fit.origin.x >= 1) EXPECT_EQ(h.pixel(int(fit.origin.x) - 1, py), 0u) << "the bar left of the field";
@@ -133,7 +141,8 @@ TEST(SDLHost, DrawsTheFieldLetterboxedAtEveryWindowShapeAndClicksLandWhereTheyAr
     }
     // Whatever the display did to the window's pixels, an expose, a restore, a show or a new size
     // has the frame drawn whole again.
-    for (Uint8 event : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_SIZE_CHANGED}) {
+    for (Uint8 event :
+         {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_SIZE_CHANGED}) {
         SDL_FillRect(SDL_GetWindowSurface(h.window), nullptr, 0xFFFFFF);
         EXPECT_TRUE(h.window_event(event));
         h.frame();
@@ -180,9 +189,9 @@ TEST(SDLHost, WithoutADisplayNamedThereIsNoWindowAndOneLine)
 {
     unsetenv("WAYLAND_DISPLAY"), unsetenv("DISPLAY"), unsetenv("SDL_VIDEODRIVER");
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
+    EXPECT_FALSE(openHost());
     setenv("WAYLAND_DISPLAY", "wayland-none", 1), setenv("XDG_RUNTIME_DIR", "/nonexistent", 1);
-    EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
+    EXPECT_FALSE(openHost());
     // A compositor's socket nobody listens on, beside an X display that is not there either.
     TempDir runtime;
     int socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -190,13 +199,16 @@ TEST(SDLHost, WithoutADisplayNamedThereIsNoWindowAndOneLine)
     std::snprintf(address.sun_path, sizeof address.sun_path, "%s/gone", runtime.dir.c_str());
     ASSERT_EQ(bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     close(socketFd);
-    setenv("WAYLAND_DISPLAY", "gone", 1), setenv("XDG_RUNTIME_DIR", runtime.dir.c_str(), 1), setenv("DISPLAY", ":198", 1);
-    EXPECT_FALSE(SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames));
+    setenv("WAYLAND_DISPLAY", "gone", 1), setenv("XDG_RUNTIME_DIR", runtime.dir.c_str(), 1);
+    setenv("DISPLAY", ":198", 1);
+    EXPECT_FALSE(openHost());
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("gone (cannot connect: Connection refused); trying the X display :198\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("gone (cannot connect: Connection refused); trying the X display :198\n"), std::string::npos)
+        << err;
     EXPECT_NE(err.find("tarvenko: cannot reach the X display :198 ("), std::string::npos) << err;
     EXPECT_NE(err.find("neither WAYLAND_DISPLAY nor DISPLAY is set\n"), std::string::npos) << err;
-    EXPECT_NE(err.find("Wayland display wayland-none (no socket at /nonexistent/wayland-none)\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("Wayland display wayland-none (no socket at /nonexistent/wayland-none)\n"), std::string::npos)
+        << err;
     unsetenv("DISPLAY"), unsetenv("WAYLAND_DISPLAY");
 }
 
@@ -217,13 +229,13 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
     // Twice the size does not fit: the largest that does. A scale past 4 is no scale.
     for (auto [scale, expected] : {std::pair{"2", "0,0 1024x768"}, {"5", "112,84 800x600"}}) {
         setenv("GDK_SCALE", scale, 1);
-        auto host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+        auto host = openHost();
         ASSERT_TRUE(host) << SDL_GetError();
         EXPECT_EQ(geometry(theWindow()), expected) << "GDK_SCALE=" << scale;
     }
     unsetenv("GDK_SCALE");
     setenv("SDL_VIDEO_X11_WMCLASS", "Mine", 1); // the user's own choice stands
-    auto host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+    auto host = openHost();
     unsetenv("SDL_VIDEO_X11_WMCLASS");
     ASSERT_TRUE(host) << SDL_GetError();
     SDL_Window* w = theWindow();
@@ -266,7 +278,7 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
     // The X server going away in play ends the game with one line and status 1.
     auto playOnAfterTheServerIsGone = [&] {
         XServer gone;
-        auto lost = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+        auto lost = openHost();
         kill(gone.pid, SIGKILL);
         waitpid(gone.pid, nullptr, 0);
         for (int i = 0; i < 100; ++i) lost->present(stage.view), (void)lost->deliverEvents(stage.view), SDL_Delay(10);
@@ -286,7 +298,7 @@ TEST(SDLHost, OnWaylandFramesReachTheCompositorAndItsGoingAwayIsSaid)
     for (int i = 0; i < 200 && !std::filesystem::exists(runtime.dir / "t"); ++i) SDL_Delay(10);
     unsetenv("DISPLAY"), setenv("WAYLAND_DISPLAY", "t", 1);
     GameStage stage(false);
-    auto host = SDLHost::open("Tarvenko", "org.tarvenko.Test", {800, 600}, 60, panelButtonNames);
+    auto host = openHost();
     ASSERT_TRUE(host) << SDL_GetError();
     EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "wayland");
     HeldFire::Repeat repeat = desktopKeyRepeat(theWindow());

@@ -83,6 +83,7 @@ TEST(Golden, EveryBuilderLooksAsItsPictureAtOneAndTwoPixelsAPoint)
             Canvas box(int(look.box.size.width), int(look.box.size.height), scale);
             view.render(box.cr(), scale, false, {-look.box.minX() * scale, -(field.height - look.box.maxY()) * scale});
             std::string file = look.name + "@" + std::to_string(scale) + "x.png";
-            EXPECT_TRUE(matchesGolden(box.surface(), file)) << file << " differs from its picture; drawn: golden-failed-" << file;
+            EXPECT_TRUE(matchesGolden(box.surface(), file))
+                << file << " differs from its picture; drawn: golden-failed-" << file;
         }
 }

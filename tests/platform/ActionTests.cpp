@@ -135,7 +135,8 @@ TEST(SKAction, PausedOrRemovedNodesAndAllBelowThemStandStill)
     std::weak_ptr<SKNode> weakB = b;
     bool ranAfterRemoval = false;
     a->runAction(SKAction::sequence({SKAction::runBlock([weakB] { weakB.lock()->removeFromParent(); }),
-                                     SKAction::removeFromParent(), SKAction::runBlock([&] { ranAfterRemoval = true; })}));
+                                     SKAction::removeFromParent(),
+                                     SKAction::runBlock([&] { ranAfterRemoval = true; })}));
     b->runAction(SKAction::runBlock([&] { ranAfterRemoval = true; }));
     b.reset();
     s.step();

@@ -42,7 +42,8 @@ TEST(Diagnostics, EachCauseIsToldOnceOnOneLineWithTheGamesName)
         Diagnostics::tellOnce("emitter a", "emitter a: bad");
         Diagnostics::tellOnce("emitter b", "emitter b: bad");
         Diagnostics::tell("no audio"), Diagnostics::tell("no audio");
-        EXPECT_EQ(capture.take(), (std::vector<std::string>{"emitter a: bad", "emitter b: bad", "no audio", "no audio"}));
+        using Lines = std::vector<std::string>;
+        EXPECT_EQ(capture.take(), (Lines{"emitter a: bad", "emitter b: bad", "no audio", "no audio"}));
         EXPECT_TRUE(capture.take().empty());
     }
     testing::internal::CaptureStderr();

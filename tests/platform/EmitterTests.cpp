@@ -83,7 +83,8 @@ TEST(SKEmitterNode, MissingBrokenOrAbsurdFilesSayWhyOnce)
     EXPECT_EQ(w->lifetime + w->lifetimeRange + w->speedRange + w->radius + w->scale + w->scaleRange + w->alpha +
                   w->alphaRange + w->birthRate + w->positionRange.dx + w->positionRange.dy,
               0.5 * 9 + 9999 + 0.5);
-    EXPECT_EQ(w->speed + w->scaleSpeed + w->alphaSpeed + w->emissionAngle + w->emissionAngleRange, -9999 - 99 - 99 - 359);
+    EXPECT_EQ(w->speed + w->scaleSpeed + w->alphaSpeed + w->emissionAngle + w->emissionAngleRange,
+              -9999 - 99 - 99 - 359);
     // A flood of births never holds more than the live cap.
     SKEmitterNode flood(*SKEmitterNode::parse(R"({"birthRate": 10000, "lifetime": 60})", error));
     for (int i = 0; i < 60; ++i) flood.advanceSimulation(1.0);

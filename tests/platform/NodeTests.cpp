@@ -146,10 +146,11 @@ TEST(SKLabelNode, AlignmentModesPlaceTheTextBlockAroundTheOrigin)
     EXPECT_EQ(two->frame(), twoLines);
     // With the game's font installed, measuring text says nothing (asked in a fresh process).
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(((void)SKLabelNode("AvenirNext-Bold").frame(), std::exit(0)), testing::ExitedWithCode(0), "^$") << "no complaint";
+    EXPECT_EXIT(((void)SKLabelNode("AvenirNext-Bold").frame(), std::exit(0)), testing::ExitedWithCode(0), "^$")
+        << "no complaint";
     TempDir fonts; // and with only DejaVu's, one line
-    fonts.write("fonts.conf", "<?xml version=\"1.0\"?><fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>" +
-                                  fonts.dir.string() + "</cachedir></fontconfig>");
+    fonts.write("fonts.conf", "<?xml version=\"1.0\"?><fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir>"
+                              "<cachedir>" + fonts.dir.string() + "</cachedir></fontconfig>");
     setenv("FONTCONFIG_FILE", (fonts.dir / "fonts.conf").c_str(), 1);
     EXPECT_EXIT(((void)SKLabelNode("AvenirNext-Bold").frame(), std::exit(0)), testing::ExitedWithCode(0),
                 "^tarvenko: the Lato font is not installed; labels use the system's default font\n$");

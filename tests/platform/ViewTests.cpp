@@ -18,7 +18,10 @@ struct LoggingScene : SKScene, SKPhysicsContactDelegate {
     std::string tag;
     Log& log;
     bool running = true;
-    LoggingScene(std::string tag, Log& log) : tag(std::move(tag)), log(log) { setScaleMode(SKSceneScaleMode::resizeFill); }
+    LoggingScene(std::string tag, Log& log) : tag(std::move(tag)), log(log)
+    {
+        setScaleMode(SKSceneScaleMode::resizeFill);
+    }
     void didMoveToView(SKView&) override
     {
         log.push_back(tag + ":didMove " + std::to_string(int(size().width)));
