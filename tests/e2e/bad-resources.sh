@@ -4,7 +4,6 @@
 #   bad-resources.sh BUILD_DIR
 set -uo pipefail
 build=$1
-helpers=$build/bin
 source "$(dirname "$0")/lib.sh"
 
 prefix=$work/prefix
@@ -37,11 +36,10 @@ scenario() {
         kill "$player" 2>/dev/null; wait "$player" 2>/dev/null
         sleep 0.5 # a few more hits, to see that the cause is told once
     fi
-    close_window
+    quit_game
     expect "$name-exit" [ "$status" = 0 ]
     # A file that cannot be used is a missing one to the game, which says so on stdout per hit.
     expect "$name-stdout-only-the-game's-line" [ -z "$(grep -v "^Hata: 'Explosion.sks' dosyası Xcode projesinde bulunamadı!$" "$work/out")" ]
-    [ -n "$hit" ] || expect "$name-no-game-line" [ ! -s "$work/out" ]
     expect "$name-stderr-lines" [ "$(wc -l <"$work/err")" = "$([ -z "$word" ] && echo 0 || echo "$lines")" ]
     [ -z "$word" ] || expect "$name-stderr-says-$word" grep -q "$word" "$work/err"
     [ "$failed" = 0 ] || sed "s/^/    $name stderr: /" "$work/err"
@@ -49,50 +47,26 @@ scenario() {
 }
 scenario intact ":" ""
 scenario emitter-missing "rm Explosion.emitter.json" "Explosion.emitter.json is missing" 1 out
-scenario emitter-directory "rm Explosion.emitter.json && mkdir Explosion.emitter.json" "is a directory" 1 out
-scenario emitter-link-loop "rm Explosion.emitter.json && ln -s Explosion.emitter.json Explosion.emitter.json" "loop" 1 out
-scenario emitter-empty ": > Explosion.emitter.json" "Explosion.emitter.json" 1 err
 scenario emitter-nan "echo '{\"speed\": NaN}' > Explosion.emitter.json" "Explosion.emitter.json" 1 err
-scenario emitter-truncated "head -c 40 Explosion.emitter.json > e && mv e Explosion.emitter.json" "Explosion.emitter.json" 1 err
 scenario emitter-absurd "echo '{\"birthRate\": 1e9, \"lifetime\": -3}' > Explosion.emitter.json" "birthRate" 2 err
 scenario laser-missing "rm laser.wav" "laser.wav"
 scenario explosion-empty ": > explosion.wav" "explosion.wav"
 scenario laser-not-a-wave "echo 'not a sound' > laser.wav" "laser.wav is not a WAV file"
-scenario laser-directory "rm laser.wav && mkdir laser.wav" "laser.wav is a directory"
 scenario laser-link-loop "rm laser.wav && ln -s laser.wav laser.wav" "laser.wav is a loop"
 scenario laser-too-large "truncate -s 20M laser.wav" "laser.wav is too large"
-scenario scene-directory "mkdir GameScene.scene.json" "GameScene.scene.json is a directory"
 scenario scene-malformed "echo '{\"size\": [800' > GameScene.scene.json" "GameScene.scene.json"
-scenario scene-absurd "echo '{\"size\": [1e300, -4]}' > GameScene.scene.json" "GameScene.scene.json"
 SDL_AUDIODRIVER=no-such-device scenario no-audio-device ":" "silently"
 # Without a sound card ALSA has lines of its own to print; the game's one line is all that shows.
 if ! grep -q '^ *[0-9]' /proc/asound/cards 2>/dev/null; then
     SDL_AUDIODRIVER=alsa scenario no-sound-card ":" "silently"
 fi
 # Fonts: a fontconfig that knows only the DejaVu fonts, so neither the requested family nor its
-# stand-in is there.
-cat >"$work/fonts.conf" <<CONF
-<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "fonts.dtd">
-<fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>$work/fontcache</cachedir></fontconfig>
-CONF
-FONTCONFIG_FILE=$work/fonts.conf scenario no-stand-in-font ":" "Lato"
-# And one that knows no font at all: the text cannot be drawn, and the game says so.
-mkdir -p "$work/nofonts"
-cat >"$work/nofonts.conf" <<CONF
-<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "fonts.dtd">
-<fontconfig><dir>$work/nofonts</dir><cachedir>$work/fontcache</cachedir></fontconfig>
-CONF
-FONTCONFIG_FILE=$work/nofonts.conf scenario no-fonts ":" "text cannot be drawn"
-
-# No display to reach: one line naming it, exit status 1, no window.
-display_case() { # name word env...
-    local name=$1 word=$2; shift 2
-    run env "$@"
-    expect "$name-status" [ "$status" = 1 ] && expect "$name-says-$word" one_line_saying "$word"
-    [ "$failed" = 0 ] || sed "s/^/    $name stderr: /" "$work/err"
+# stand-in is there; then one that knows no font at all, and the text cannot be drawn.
+fonts() { # folder: a fontconfig file that knows only the fonts there
+    echo "<?xml version=\"1.0\"?><fontconfig><dir>$1</dir><cachedir>$work/fontcache</cachedir></fontconfig>" >"$work/fonts.conf"
 }
-display_case dead-x11 "the X display :198" -u WAYLAND_DISPLAY DISPLAY=:198
-display_case no-display "neither WAYLAND_DISPLAY nor DISPLAY" -u WAYLAND_DISPLAY -u DISPLAY
-display_case no-runtime-dir "XDG_RUNTIME_DIR is not set" -u DISPLAY -u XDG_RUNTIME_DIR WAYLAND_DISPLAY=wayland-9
-display_case dead-wayland "no socket at $work/wayland-9" -u DISPLAY XDG_RUNTIME_DIR="$work" WAYLAND_DISPLAY=wayland-9
+fonts /usr/share/fonts/truetype/dejavu
+FONTCONFIG_FILE=$work/fonts.conf scenario no-stand-in-font ":" "Lato"
+mkdir -p "$work/nofonts" && fonts "$work/nofonts"
+FONTCONFIG_FILE=$work/fonts.conf scenario no-fonts ":" "text cannot be drawn"
 finish

@@ -41,20 +41,14 @@ near() { # "r g b" r g b tolerance
     [ ${#p[@]} = 3 ] && [ $((p[0] - $2)) -le $t ] && [ $(($2 - p[0])) -le $t ] && [ $((p[1] - $3)) -le $t ] &&
         [ $(($3 - p[1])) -le $t ] && [ $((p[2] - $4)) -le $t ] && [ $(($4 - p[2])) -le $t ]
 }
-check() { # name command...: passes when the command succeeds within 5 s; a failure keeps its screenshot
-    local name=$1; shift
-    if until_ok 5 "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        cp "$work/shot.png" "$PWD/e2e-failed-${name}.png" 2>/dev/null
-        echo "FAILED: $name (screenshot e2e-failed-${name}.png)"
-    fi
+verdict() { # name status [shot]: counts a check; a failed one with a screenshot keeps it
+    if [ "$2" = 0 ]; then passed=$((passed + 1)); return; fi
+    failed=$((failed + 1))
+    [ -n "${3:-}" ] && cp "$work/shot.png" "$PWD/e2e-failed-$1.png" 2>/dev/null && echo "FAILED: $1 (screenshot e2e-failed-$1.png)" ||
+        echo "FAILED: $1"
 }
-expect() { # name condition...: a plain check, no waiting
-    local name=$1; shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+check() { local name=$1; shift; until_ok 5 "$@"; verdict "$name" $? shot; } # passes within 5 s
+expect() { local name=$1; shift; "$@"; verdict "$name" $?; } # passes now
 
 start() { # binary: starts the game, waits for its window
     "$1" >"$work/out" 2>"$work/err" &
@@ -65,18 +59,12 @@ start() { # binary: starts the game, waits for its window
             { wait "$game"; echo "no window from $1 (exit status $?): $(head -c 300 "$work/err" | tr "\n" " ")"; tail -5 "$work/xvfb.log"; }; }
 }
 click() { xdotool mousemove --window "$window" "$(($1 + ox))" "$((600 - $2))" click 1; }
-close_window() { # asks the window to close as a window manager does; the exit status is in $status
-    "$helpers/wm-close" "$window"
+quit_game() { # Ctrl+Q, as a player quits; the exit status is in $status
+    xdotool mousemove --window "$window" 400 300 key ctrl+q
     status=255
     ended
 }
 
-# Runs the game (a command before it, e.g. env) to its end, at most 15 s: $status, $took (ms).
-run() {
-    local started; started=$(date +%s%N)
-    timeout -s KILL 15 "$@" "$game_bin" >"$work/out" 2>"$work/err"
-    status=$? took=$((($(date +%s%N) - started) / 1000000))
-}
 one_line_saying() { [ "$(wc -l <"$work/err")" = 1 ] && grep -q -- "$1" "$work/err"; }
 ended() { until_ok 5 eval '! kill -0 $game 2>/dev/null' && { wait "$game"; status=$?; game=""; }; }
 # A weston of the test's own, nested in its X server: socket NAME in $runtime, an output W × H.
@@ -91,5 +79,6 @@ runtime=$work/runtime
 
 panel_shown() { shot && near "$(pixel 170 300)" 20 20 20 12; }
 panel_gone() { shot && near "$(pixel 170 300)" 0 0 0 30 && ! near "$(pixel 170 300)" 20 20 20 3; }
+bar_black() { shot && near "$(pixel $((50 - ox)) 300)" 0 0 0 0; } # at x = 50 in the window
 ship_at() { shot && near "$(pixel "$1" 110)" 255 255 255 30; }
 finish() { echo "$passed passed, $failed failed"; [ "$failed" = 0 ]; }

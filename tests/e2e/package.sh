@@ -5,7 +5,6 @@
 #   package.sh BUILD_DIR
 set -uo pipefail
 build=$1
-helpers=$build/bin
 source "$(dirname "$0")/lib.sh"
 
 (cd "$build" && cpack -B "$work/out-deb" >/dev/null) || { echo "FAILED: cpack"; exit 1; }
@@ -58,7 +57,7 @@ start "$work/root/usr/games/tarvenko"
 check panel panel_shown
 click 400 188
 check plays ship_at 400
-close_window
+quit_game
 expect exit [ "$status" = 0 ]
 expect quiet-stderr [ ! -s "$work/err" ]
 expect quiet-stdout [ ! -s "$work/out" ]
