@@ -2,6 +2,10 @@
 // What the tests share: a folder of their own, an image surface to render into and probe, and
 // the stored pictures that pin looks.
 
+#include "Clock.hpp"
+#include "SKView.hpp"
+#include "SoundPlayer.hpp"
+
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -25,13 +29,20 @@ struct TempDir {
     void write(const std::string& name, const std::string& text) const { std::ofstream(dir / name) << text; }
 };
 
+// A view of 800 × 600 points on a manual clock, its sounds recorded: step() is a frame of 1/60 s.
+struct ViewStage {
+    ManualClock clock{5000};
+    RecordingSoundPlayer sound;
+    SKView view{{800, 600}, clock, sound};
+    void step(int frames = 1, double each = 1.0 / 60)
+    {
+        for (int i = 0; i < frames; ++i) clock.advance(each), view.tick();
+    }
+};
+
 // An image surface to render into and probe, in scene points with y up.
 struct Pixel {
     int r, g, b, a;
-    friend std::ostream& operator<<(std::ostream& os, const Pixel& p)
-    {
-        return os << "rgba(" << p.r << ", " << p.g << ", " << p.b << ", " << p.a << ')';
-    }
 };
 
 class Canvas {
@@ -61,7 +72,6 @@ public:
         return {un((v >> 16) & 0xff), un((v >> 8) & 0xff), un(v & 0xff), a};
     }
 
-    void writePng(const std::string& path) const { cairo_surface_write_to_png(surface_.get(), path.c_str()); }
     [[nodiscard]] cairo_surface_t* surface() const { return surface_.get(); }
 
 private:

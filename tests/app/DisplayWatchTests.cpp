@@ -1,6 +1,7 @@
 // A compositor's first answer and the watch over start-up, against a Wayland server of the
 // test's own and sockets that misbehave.
 #include "DisplayWatch.hpp"
+#include "Support.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -17,27 +18,15 @@
 
 namespace {
 
-// XDG_RUNTIME_DIR of the test's own, where the displays' sockets are.
-struct Runtime {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tarvenko-wl-" + std::to_string(getpid()));
-    Runtime()
-    {
-        std::filesystem::create_directories(dir);
-        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    }
-    ~Runtime() { std::filesystem::remove_all(dir); }
-
-    // A socket that accepts and then closes each connection, or holds it without a word.
-    int listen(const char* name)
-    {
-        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{AF_UNIX, {}};
-        std::snprintf(address.sun_path, sizeof address.sun_path, "%s/%s", dir.c_str(), name);
-        EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        EXPECT_EQ(::listen(fd, 4), 0);
-        return fd;
-    }
-};
+// A socket in XDG_RUNTIME_DIR that accepts and then closes each connection, or holds it without a word.
+int listen(const TempDir& runtime, const char* name)
+{
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{AF_UNIX, {}};
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/%s", runtime.dir.c_str(), name);
+    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) + ::listen(fd, 4), 0);
+    return fd;
+}
 
 // A real compositor core, answering round trips on a thread until destroyed.
 struct Compositor {
@@ -68,28 +57,26 @@ struct Compositor {
 
 TEST(WaylandProbe, AnAnsweringCompositorPassesAndMisbehavingSocketsAreNamed)
 {
-    Runtime runtime;
+    TempDir runtime;
+    setenv("XDG_RUNTIME_DIR", runtime.dir.c_str(), 1);
     {
         Compositor compositor("answers");
         WaylandProbe probe("answers", 2);
-        EXPECT_EQ(probe.problem(), "");
-        EXPECT_GE(probe.fd(), 0) << "kept open for the watch";
+        EXPECT_TRUE(probe.problem().empty() && probe.fd() >= 0) << "kept open for the watch";
     }
     {
         Compositor headless("headless", false); // SDL would crash on it
         WaylandProbe probe("headless", 2);
-        EXPECT_EQ(probe.problem(), "it offers no seat: no keyboard or pointer");
-        EXPECT_EQ(probe.fd(), -1);
+        EXPECT_EQ(probe.problem() + " " + std::to_string(probe.fd()), "it offers no seat: no keyboard or pointer -1");
     }
 
-    int closing = runtime.listen("closing");
+    int closing = listen(runtime, "closing");
     std::thread closer([closing] { close(accept(closing, nullptr, nullptr)); });
     WaylandProbe closed("closing", 2);
     closer.join();
-    EXPECT_EQ(closed.problem().rfind("the connection failed: ", 0), 0u) << closed.problem();
-    EXPECT_EQ(closed.fd(), -1);
+    EXPECT_TRUE(closed.problem().starts_with("the connection failed: ") && closed.fd() == -1) << closed.problem();
 
-    int silent = runtime.listen("silent");
+    int silent = listen(runtime, "silent");
     auto started = std::chrono::steady_clock::now();
     WaylandProbe quiet("silent", 0.2);
     double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
