@@ -4,6 +4,7 @@
 // golden-failed-NAME@Nx.png in the build folder.
 #include "Clock.hpp"
 #include "Entities.hpp"
+#include "GameStage.hpp"
 #include "Hud.hpp"
 #include "Support.hpp"
 #include "SKEmitterNode.hpp"
@@ -24,45 +25,30 @@ constexpr CGSize field{800, 600};
 
 struct Look {
     std::string name;
-    std::function<std::vector<std::shared_ptr<SKNode>>()> build;
+    std::vector<std::shared_ptr<SKNode>> nodes; // built afresh for each scale
     CGRect box; // where it is, in the field's points
 };
 
 std::vector<Look> looks()
 {
-    using Nodes = std::vector<std::shared_ptr<SKNode>>;
+    auto at = [](std::shared_ptr<SKNode> node, CGPoint p) { return node->setPosition(p), node; };
+    auto explosion = [] {
+        auto burst = makeExplosion({400, 300}, SKBundle::main());
+        burst->setRandomSeed(7);
+        for (int i = 0; i < 6; ++i) burst->advanceSimulation(1.0 / 60);
+        return burst;
+    };
+    auto pause = makePauseLabel(field);
+    pause->setHidden(false);
+    auto [total, button] = makeGameOverPanel(field, 120);
     return {
-        {"ship", [] { return Nodes{makePlayerShip(field)}; }, {{360, 50}, {80, 95}}},
-        {"laser", [] { return Nodes{makeLaser({400, 100}, field)}; }, {{390, 118}, {20, 24}}},
-        {"enemy",
-         [] {
-             auto enemy = makeEnemy(field);
-             enemy->setPosition({400, 300});
-             return Nodes{enemy};
-         },
-         {{365, 265}, {70, 75}}},
-        {"explosion",
-         [] {
-             auto burst = makeExplosion({400, 300}, SKBundle::main());
-             burst->setRandomSeed(7);
-             for (int i = 0; i < 6; ++i) burst->advanceSimulation(1.0 / 60);
-             return Nodes{burst};
-         },
-         {{320, 220}, {160, 160}}},
-        {"labels",
-         [] {
-             auto pause = makePauseLabel(field);
-             pause->setHidden(false);
-             return Nodes{makeScoreLabel(field), makeLivesLabel(field), pause};
-         },
-         {{0, 260}, {800, 340}}},
-        {"disclaimer", [] { return Nodes{makeDisclaimerPanel(field)}; }, {{140, 140}, {520, 320}}},
-        {"game-over",
-         [] {
-             auto [total, button] = makeGameOverPanel(field, 120);
-             return Nodes{total, button};
-         },
-         {{230, 180}, {340, 275}}},
+        {"ship", {makePlayerShip(field)}, {{360, 50}, {80, 95}}},
+        {"laser", {makeLaser({400, 100}, field)}, {{390, 118}, {20, 24}}},
+        {"enemy", {at(makeEnemy(field), {400, 300})}, {{365, 265}, {70, 75}}},
+        {"explosion", {explosion()}, {{320, 220}, {160, 160}}},
+        {"labels", {makeScoreLabel(field), makeLivesLabel(field), pause}, {{0, 260}, {800, 340}}},
+        {"disclaimer", {makeDisclaimerPanel(field)}, {{140, 140}, {520, 320}}},
+        {"game-over", {total, button}, {{230, 180}, {340, 275}}},
     };
 }
 
@@ -72,13 +58,13 @@ TEST(Golden, EveryBuilderLooksAsItsPictureAtOneAndTwoPixelsAPoint)
 {
     ManualClock clock{100};
     SilentSoundPlayer sound;
-    for (const Look& look : looks())
-        for (int scale : {1, 2}) {
+    for (int scale : {1, 2})
+        for (const Look& look : looks()) {
             SKView view(field, clock, sound);
             auto scene = std::make_shared<SKScene>(field);
             scene->setBackgroundColor(SKColor::blackColor());
             view.presentScene(scene);
-            for (auto& node : look.build()) scene->addChild(node);
+            for (auto& node : look.nodes) scene->addChild(node);
             // Only the box around the look is kept.
             Canvas box(int(look.box.size.width), int(look.box.size.height), scale);
             view.render(box.cr(), scale, false, {-look.box.minX() * scale, -(field.height - look.box.maxY()) * scale});
@@ -86,4 +72,24 @@ TEST(Golden, EveryBuilderLooksAsItsPictureAtOneAndTwoPixelsAPoint)
             EXPECT_TRUE(matchesGolden(box.surface(), file))
                 << file << " differs from its picture; drawn: golden-failed-" << file;
         }
+}
+
+// Moments of play, the stars taken away and an enemy put in place: a laser under the paused
+// message; then, resumed, the game over on the field.
+TEST(Golden, MomentsOfPlayLookAsTheirPictures)
+{
+    GameStage stage(true);
+    for (auto& flame : stage.scene->player()->children()) flame->removeAllActions(), flame->setYScale(1); // random flicker
+    stage.frames(), stage.clearEnemies();
+    for (auto& star : stage.named("star")) star->removeFromParent();
+    stage.scene->spawnEnemy();
+    auto enemy = stage.scene->children().back();
+    enemy->removeAllActions(), enemy->setPosition({300, 400});
+    stage.press(SKKey::space), stage.frames(20), stage.press(SKKey::escape);
+    for (const char* file : {"paused.png", "game-over-frame.png"}) {
+        Canvas frame(800, 600);
+        stage.view.render(frame.cr(), 1);
+        EXPECT_TRUE(matchesGolden(frame.surface(), file)) << file << " differs from its picture";
+        stage.press(SKKey::escape), stage.scene->gameOver();
+    }
 }

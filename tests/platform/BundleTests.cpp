@@ -17,8 +17,7 @@ TEST(SKBundle, FindsPlainFilesBesideTheBinFolderAndSaysWhyOthersCannotBeUsed)
     fs::create_symlink("loop.wav", t.dir / "loop.wav");
     fs::create_symlink("nowhere.wav", t.dir / "gone.wav");
     SKBundle bundle(t.dir);
-    EXPECT_EQ(bundle.find("laser.wav").path, t.dir / "laser.wav");
-    EXPECT_TRUE(bundle.find("missing.wav").missing);
+    EXPECT_TRUE(bundle.find("laser.wav").path == t.dir / "laser.wav" && bundle.find("missing.wav").missing);
     for (auto [name, problem] : {std::pair{"missing.wav", "is missing"}, {"folder.wav", "is a directory, not a file"},
                                  {"loop.wav", "is a loop of symbolic links"}, {"gone.wav", "is a broken symbolic link"},
                                  {"../laser.wav", "is not a plain file name"}, {"", "is not a plain file name"}})
@@ -26,12 +25,8 @@ TEST(SKBundle, FindsPlainFilesBesideTheBinFolderAndSaysWhyOthersCannotBeUsed)
     EXPECT_FALSE(bundle.find("folder.wav").missing) << "something is there, just not a file";
     // Permissions do not bind root: the unreadable file is looked at by a child that gives root up.
     auto unreadable = [&] { return bundle.find("locked.wav").problem.starts_with("cannot be read ("); };
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) _exit((geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) && unreadable() ? 0 : 1);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "locked.wav cannot be read";
+    EXPECT_EXIT(_exit((geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) && unreadable() ? 0 : 1),
+                testing::ExitedWithCode(0), "") << "locked.wav cannot be read";
 }
 
 TEST(Diagnostics, EachCauseIsToldOnceOnOneLineWithTheGamesName)
@@ -42,8 +37,7 @@ TEST(Diagnostics, EachCauseIsToldOnceOnOneLineWithTheGamesName)
         Diagnostics::tellOnce("emitter a", "emitter a: bad");
         Diagnostics::tellOnce("emitter b", "emitter b: bad");
         Diagnostics::tell("no audio"), Diagnostics::tell("no audio");
-        using Lines = std::vector<std::string>;
-        EXPECT_EQ(capture.take(), (Lines{"emitter a: bad", "emitter b: bad", "no audio", "no audio"}));
+        EXPECT_EQ(capture.take(), (std::vector<std::string>{"emitter a: bad", "emitter b: bad", "no audio", "no audio"}));
         EXPECT_TRUE(capture.take().empty());
     }
     testing::internal::CaptureStderr();

@@ -51,23 +51,7 @@ TEST(MixerSoundPlayer, LoadsEachFileOnceNamesEachBadFileOnceAndSleepsWhenSuspend
         Mix_SetPostMix(nullptr, nullptr);
     }
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(lines(err), 2) << err;
-    EXPECT_NE(err.find("explosion.wav is not a WAV file"), std::string::npos) << err;
-    EXPECT_NE(err.find("missing.wav is missing"), std::string::npos) << err;
+    EXPECT_TRUE(lines(err) == 2 && err.find("explosion.wav is not a WAV file") != std::string::npos &&
+                err.find("missing.wav is missing") != std::string::npos) << err;
 }
 
-TEST(MixerSoundPlayer, NoAudioDeviceMeansSilenceAndOneNote)
-{
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    TempDir t;
-    writeSquareWave(t.dir / "laser.wav", 0.1);
-    testing::internal::CaptureStderr();
-    {
-        MixerSoundPlayer player{SKBundle(t.dir)};
-        EXPECT_FALSE(player.hasDevice());
-        player.play("laser.wav"), player.play("missing.wav");
-    }
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(lines(err), 1) << err;
-    EXPECT_NE(err.find("silently"), std::string::npos) << err;
-}

@@ -23,18 +23,15 @@ struct Recorder : SKPhysicsContactDelegate {
 struct World {
     std::shared_ptr<SKScene> scene = std::make_shared<SKScene>(CGSize{800, 600});
     Recorder recorder;
-    World() { scene->physicsWorld().setContactDelegate(&recorder); }
+    World() { scene->physicsWorld().setContactDelegate(&recorder), scene->physicsWorld().setGravity({0, 0}); }
 
     std::shared_ptr<SKNode> body(const std::string& name, CGPoint at, CGSize size, std::uint32_t category,
                                  std::uint32_t test, SKNode* parent = nullptr)
     {
         auto node = SKNode::node();
-        node->setName(name);
-        node->setPosition(at);
         auto b = SKPhysicsBody::bodyWithRectangleOfSize(size);
-        b->setCategoryBitMask(category);
-        b->setContactTestBitMask(test);
-        node->setPhysicsBody(b);
+        node->setName(name), node->setPosition(at), node->setPhysicsBody(b);
+        b->setCategoryBitMask(category), b->setContactTestBitMask(test);
         (parent ? parent : scene.get())->addChild(node);
         return node;
     }
@@ -60,7 +57,6 @@ TEST(SKPhysicsWorld, ContactsAreThePairsThatBeganToOverlapOrderedByAge)
     auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(random); };
     for (int world = 0; world < 12; ++world) {
         World w;
-        w.scene->physicsWorld().setGravity({0, 0});
         auto group = SKNode::node();
         group->setPosition({uniform(-50, 50), uniform(-50, 50)});
         group->setXScale(world % 3 == 0 ? -1.5 : 0.5), group->setYScale(2);
@@ -103,10 +99,12 @@ TEST(SKPhysicsWorld, ContactsAreThePairsThatBeganToOverlapOrderedByAge)
     }
 }
 
-TEST(SKPhysicsWorld, EdgesThatOnlyTouchDoNotOverlapAndBrokenBodiesAreLeftOut)
+// Edges that only touch do not overlap; bodies at no real place are left out; the delegate may
+// remove both nodes of a contact, as the game does on a hit, or take a body off its node, and
+// the frame's later contacts of those are not delivered.
+TEST(SKPhysicsWorld, TouchingEdgesBrokenBodiesAndNodesRemovedOnTheWay)
 {
     World w;
-    w.scene->physicsWorld().setGravity({0, 0});
     w.body("laser", {100, 100}, {4, 15}, 2, 4);
     auto enemy = w.body("enemy", {100, 130}, {50, 45}, 4, 3); // bottom 107.5, the laser's top
     w.body("nan", {std::nan(""), 100}, {50, 45}, 4, 3);
@@ -114,48 +112,31 @@ TEST(SKPhysicsWorld, EdgesThatOnlyTouchDoNotOverlapAndBrokenBodiesAreLeftOut)
     EXPECT_EQ(w.step(), Names{});
     enemy->setPosition({100, 129.9});
     EXPECT_EQ(w.step(), Names{"laser+enemy"});
-}
-
-TEST(SKPhysicsWorld, ContactsOfOneFrameSkipNodesRemovedOnTheWay)
-{
-    World w;
-    w.scene->physicsWorld().setGravity({0, 0});
-    auto ship = w.body("ship", {400, 100}, {56, 65}, 1, 4);
-    w.body("enemy1", {390, 110}, {50, 45}, 4, 3);
-    w.body("enemy2", {410, 110}, {50, 45}, 4, 3);
-    w.body("laser", {600, 100}, {4, 15}, 2, 4);
-    w.body("enemy3", {600, 110}, {50, 45}, 4, 3);
-    w.body("enemy4", {601, 111}, {50, 45}, 4, 3);
-    // The delegate removes both nodes of each contact, as the game does on a hit; the nodes it
-    // frees are held to the end of the delivery.
+    w.body("ship", {400, 100}, {56, 65}, 1, 4);
+    for (auto [name, x] : {std::pair{"enemy1", 390}, {"enemy2", 410}}) w.body(name, {double(x), 110}, {50, 45}, 4, 3);
+    w.body("shot", {600, 100}, {4, 15}, 2, 4);
+    for (auto [name, x] : {std::pair{"enemy3", 600}, {"enemy4", 601}}) w.body(name, {double(x), 110}, {50, 45}, 4, 3);
     w.recorder.onContact = [](const SKPhysicsContact& c) {
-        c.bodyA->node()->removeFromParent();
-        c.bodyB->node()->removeFromParent();
+        c.bodyA->node()->removeFromParent(), c.bodyB->node()->removeFromParent();
     };
-    EXPECT_EQ(w.step(), (Names{"ship+enemy1", "laser+enemy3"}));
-    // A body taken off its node in the delegate is not delivered either.
+    EXPECT_EQ(w.step(), (Names{"ship+enemy1", "shot+enemy3"}));
     w.recorder.onContact = [](const SKPhysicsContact& c) { c.bodyB->node()->setPhysicsBody(nullptr); };
-    w.body("a", {50, 500}, {10, 10}, 1, 1);
-    w.body("b", {52, 500}, {10, 10}, 1, 1);
-    w.body("c", {54, 500}, {10, 10}, 1, 1);
+    for (auto [name, x] : {std::pair{"a", 50}, {"b", 52}, {"c", 54}}) w.body(name, {double(x), 500}, {10, 10}, 1, 1);
     EXPECT_EQ(w.step(), (Names{"a+b", "a+c"}));
 }
 
+// One second: v = g·t at 150 points a metre, each frame moving by its new velocity; bodies that
+// are not dynamic, or not affected by gravity, keep their place or their velocity.
 TEST(SKPhysicsWorld, GravityAcceleratesDynamicBodiesInPointsAndVelocityMovesThem)
 {
     World w;
     w.scene->physicsWorld().setGravity({0, -9.8});
-    auto falling = w.body("falling", {500, 500}, {1, 1}, 0, 0);
-    auto fixed = w.body("fixed", {700, 500}, {1, 1}, 0, 0);
+    auto falling = w.body("falling", {500, 500}, {1, 1}, 0, 0), fixed = w.body("fixed", {700, 500}, {1, 1}, 0, 0);
+    auto floating = w.body("floating", {100, 500}, {1, 1}, 0, 0), slow = w.body("slow", {300, 500}, {1, 1}, 0, 0);
     fixed->physicsBody()->setDynamic(false);
-    auto floating = w.body("floating", {100, 500}, {1, 1}, 0, 0);
-    floating->physicsBody()->setAffectedByGravity(false);
-    floating->physicsBody()->setVelocity({60, -30});
-    auto slow = w.body("slow", {300, 500}, {1, 1}, 0, 0);
-    slow->physicsBody()->setAffectedByGravity(false);
-    slow->physicsBody()->setVelocity({1, 0});
+    floating->physicsBody()->setAffectedByGravity(false), slow->physicsBody()->setAffectedByGravity(false);
+    floating->physicsBody()->setVelocity({60, -30}), slow->physicsBody()->setVelocity({1, 0});
     for (int i = 0; i < 60; ++i) w.step();
-    // One second: v = g·t at 150 points a metre, each frame moving by its new velocity.
     EXPECT_NEAR(falling->position().y, 500 - 9.8 * 150 * (61.0 / 120), 1e-6);
     EXPECT_EQ(fixed->position(), (CGPoint{700, 500}));
     EXPECT_NEAR(floating->position().x, 160, 1e-9);

@@ -13,10 +13,7 @@
 
 namespace {
 
-struct Stage {
-    ManualClock clock{5000};
-    SilentSoundPlayer sound;
-    SKView view{{800, 600}, clock, sound};
+struct Stage : ViewStage {
     std::shared_ptr<DemoScene> demo = std::make_shared<DemoScene>(CGSize{800, 600});
     Stage() { demo->setScaleMode(SKSceneScaleMode::resizeFill), view.presentScene(demo); }
     Canvas draw(double scale = 1)
@@ -28,8 +25,7 @@ struct Stage {
     std::shared_ptr<SKShapeNode> square(CGPoint at, CGFloat side, SKColor fill, CGFloat z)
     {
         auto node = SKShapeNode::shapeNodeWithRectOfSize({side, side});
-        node->setPosition(at), node->setFillColor(fill), node->setStrokeColor(SKColor::clearColor());
-        node->setZPosition(z);
+        node->setPosition(at), node->setFillColor(fill), node->setStrokeColor(SKColor::clearColor()), node->setZPosition(z);
         demo->addChild(node);
         return node;
     }
@@ -68,7 +64,7 @@ std::pair<long, long> difference(const Canvas& a, const Canvas& b)
 // Everything the scene graph draws, pinned by its picture at one and two pixels a point:
 // polygons, rounded rectangles and circles, antialiased; labels in their colour and colour
 // emoji in theirs; depth and alpha down the tree; hidden subtrees; particles at a fixed seed.
-// Then the same frame a quarter of the way through a fade to an empty scene.
+// Then the same frame a quarter of the way through a fade to an empty scene, and three quarters.
 TEST(Golden, DemonstrationFramesLookAsTheirPictures)
 {
     for (int scale : {1, 2}) {
@@ -78,8 +74,10 @@ TEST(Golden, DemonstrationFramesLookAsTheirPictures)
     Stage s;
     s.view.tick();
     s.view.presentScene(std::make_shared<SKScene>(CGSize{800, 600}), SKTransition::fadeWithDuration(0.5));
-    for (int i = 0; i < 8; ++i) s.clock.advance(1.0 / 60), s.view.tick();
+    s.step(8);
     EXPECT_TRUE(matchesGolden(s.draw().surface(), "demo-fading.png"));
+    s.step(15); // past the midpoint: the empty scene, in its default colour, coming out of black
+    EXPECT_TRUE(matchesGolden(s.draw().surface(), "demo-faded.png"));
     EXPECT_TRUE(matchesGolden(drawnPlain(Stage().view, 1).surface(), "demo-plain.png")) << "every node afresh";
 }
 
@@ -118,8 +116,7 @@ TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
     cairo_set_source_rgb(kept.cr(), 1, 1, 1), cairo_paint(kept.cr()); // a new surface is drawn whole
     int smaller = 0;
     for (int frame = 0; frame < 40; ++frame) {
-        s.clock.advance(1.0 / 60);
-        s.view.tick(); // the demo's bursts come and go
+        s.step(); // the demo's bursts come and go
         mover->setPosition({100 + frame * 7.3, 100 + frame * 2.1});
         score->setText("SKOR: " + std::to_string(frame / 10 * 10));
         mover->setHidden(frame % 13 == 5);
@@ -204,7 +201,7 @@ TEST(SpriteCache, StaysWithinItsBudgetAndKeepsWhatWasUsedLast)
         const SpriteCache::Sprite* sprite = cache.get(flame, 2, -2 * scale, frame % 4, (frame / 4) % 4);
         ASSERT_TRUE(sprite && sprite->height > 90 * scale);
         most = std::max(most, cache.bytes());
-        if (frame % 4 == 0) EXPECT_EQ(cache.get(flame, 1, -1, 0, 0), kept);
+        EXPECT_TRUE(frame % 4 || cache.get(flame, 1, -1, 0, 0) == kept) << frame;
     }
     EXPECT_LE(most, std::size_t(1 << 20) + 100000) << "at most one sprite past the budget";
     EXPECT_GT(cache.count(), 10u);
