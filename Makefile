@@ -59,9 +59,9 @@ SOAK_MINUTES ?= 60
 soak: test-deps
 	@test -f build/asan/build.ninja && grep -q '^TARVENKO_TESTS_BUILT:INTERNAL=ON' build/asan/CMakeCache.txt \
 	  || cmake --preset asan
-	@cmake --build --preset asan --target soak tarvenko_resources
+	@cmake --build --preset asan --target random_play_tests tarvenko_resources
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 build/asan/bin/soak $(SOAK_MINUTES)
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 TARVENKO_SOAK_MINUTES=$(SOAK_MINUTES) build/asan/bin/random_play_tests
 
 # README's picture of the game, drawn by the game itself.
 screenshot: build
