@@ -82,7 +82,9 @@ void DemoScene::didMoveToView(SKView&)
     first->setRandomSeed(42);
     for (int i = 0; i < 12; ++i) first->advanceSimulation(1.0 / 60);
     // A new burst every 1.2 s: frames that change by themselves.
-    runAction(SKAction::repeatActionForever(SKAction::sequence({SKAction::waitForDuration(1.2), SKAction::runBlock([burst] {
-        burst()->runAction(SKAction::sequence({SKAction::waitForDuration(0.5), SKAction::fadeOutWithDuration(0.5), SKAction::removeFromParent()}));
-    })})));
+    auto again = SKAction::runBlock([burst] {
+        burst()->runAction(SKAction::sequence(
+            {SKAction::waitForDuration(0.5), SKAction::fadeOutWithDuration(0.5), SKAction::removeFromParent()}));
+    });
+    runAction(SKAction::repeatActionForever(SKAction::sequence({SKAction::waitForDuration(1.2), again})));
 }

@@ -25,8 +25,9 @@ TEST(SKEmitterNode, LoadsAGoodFileAndSaysWhyOtherFilesCannotBeUsedOnce)
     std::pair<std::string, const char*> cases[] = { // "-": no file
         {"-", "is missing"}, {"{\"birthRate\": 10", "not valid JSON"}, {"[1, 2]", "the top level is not an object"},
         {"{\"birthRate\": \"many\"}", "\"birthRate\" is not a number"},
-        {"{\"brithRate\": 10}", "unknown field \"brithRate\""}, {"{\"acceleration\": [0]}", "\"acceleration\" is not [x, y]"},
-        {"{\"colors\": []}", "\"colors\" is not a list"}, {"{\"colors\": [{\"at\": 0}]}", stop}, {"{\"colors\": [1]}", stop},
+        {"{\"brithRate\": 10}", "unknown field \"brithRate\""},
+        {"{\"acceleration\": [0]}", "\"acceleration\" is not [x, y]"}, {"{\"colors\": []}", "\"colors\" is not a list"},
+        {"{\"colors\": [{\"at\": 0}]}", stop}, {"{\"colors\": [1]}", stop},
         {"{\"colors\": [{\"at\": 0, \"color\": [1, 1, 1], \"x\": 1}]}", stop},
         {"{\"colors\": [{\"color\": [1, 1, 1], \"x\": 1}]}", stop}, {"{\"colors\": [{\"at\": 0, \"x\": 1}]}", stop},
         {"{\"blendMode\": \"screen\"}", "\"blendMode\" is neither"},

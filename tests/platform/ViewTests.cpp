@@ -1,5 +1,4 @@
 #include "SKAction.hpp"
-#include "SKPhysicsBody.hpp"
 #include "SKScene.hpp"
 #include "SKTransition.hpp"
 #include "Support.hpp"
@@ -9,31 +8,24 @@ namespace {
 constexpr double frame = 1.0 / 60;
 using Log = std::vector<std::string>;
 
-// Logs the callbacks it gets, with the frame phases in between.
-struct LoggingScene : SKScene, SKPhysicsContactDelegate {
+// Logs the callbacks it gets.
+struct LoggingScene : SKScene {
     std::string tag;
     Log& log;
-    bool running = true;
     LoggingScene(std::string tag, Log& log) : tag(std::move(tag)), log(log)
     {
         setScaleMode(SKSceneScaleMode::resizeFill);
     }
     void say(const std::string& what) { log.push_back(tag + ":" + what); }
-    void didMoveToView(SKView&) override
-    {
-        say("didMove " + std::to_string(int(size().width)));
-        physicsWorld().setContactDelegate(this);
-    }
+    void didMoveToView(SKView&) override { say("didMove " + std::to_string(int(size().width))); }
     void willMoveFromView(SKView&) override { say("willMove"); }
     void update(double t) override { say("update " + std::to_string(int((t - 5000) * 60 + 0.5))); }
-    bool updates() const override { return running; }
     void keyDown(const SKEvent& e) override { say("key " + std::to_string(e.keyCode())); }
     void mouseDown(const SKEvent& e) override
     {
         CGPoint p = e.locationInNode(*this);
         say("mouse " + std::to_string(int(p.x)) + "," + std::to_string(int(p.y)));
     }
-    void didBeginContact(const SKPhysicsContact&) override { say("contact"); }
 };
 
 struct Stage {

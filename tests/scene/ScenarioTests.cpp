@@ -39,7 +39,10 @@ long explosions(const GameScene& s)
                          [](auto& c) { return std::dynamic_pointer_cast<SKEmitterNode>(c) != nullptr; });
 }
 
-SKPhysicsContact contact(const std::shared_ptr<SKNode>& a, const std::shared_ptr<SKNode>& b) { return {a->physicsBody(), b->physicsBody()}; }
+SKPhysicsContact contact(const std::shared_ptr<SKNode>& a, const std::shared_ptr<SKNode>& b)
+{
+    return {a->physicsBody(), b->physicsBody()};
+}
 
 // A stage in play whose enemies stand wherever a story puts them.
 struct Play : GameStage {
@@ -52,7 +55,10 @@ struct Play : GameStage {
         e->removeAllActions(), e->setPosition(at);
         return e;
     }
-    int played(const std::string& name) const { return int(std::count(sound.played().begin(), sound.played().end(), name)); }
+    long played(const std::string& name) const
+    {
+        return std::count(sound.played().begin(), sound.played().end(), name);
+    }
 };
 
 } // namespace
