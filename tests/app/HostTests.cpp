@@ -125,8 +125,8 @@ TEST(SDLHost, DrawsTheFieldLetterboxedAtEveryWindowShapeAndClicksLandWhereTheyAr
         Letterbox fit = Letterbox::fit({800, 600}, width, high);
         int px = int(fit.origin.x + 170 * fit.scale), py = int(fit.origin.y + 300 * fit.scale);
         EXPECT_NEAR(int(h.pixel(px, py) >> 16), 20, 6) << width << "×" << high << ": the panel";
-        if (fit.origin.x >= 1) EXPECT_EQ(h.pixel(int(fit.origin.x) - 1, py), 0u) << "the bar left of the field";
-        if (fit.origin.y >= 1) EXPECT_EQ(h.pixel(px, int(fit.origin.y) - 1), 0u) << "the bar above the field";
+        EXPECT_TRUE(fit.origin.x < 1 || h.pixel(int(fit.origin.x) - 1, py) == 0) << "the bar left of the field";
+        EXPECT_TRUE(fit.origin.y < 1 || h.pixel(px, int(fit.origin.y) - 1) == 0) << "the bar above the field";
     }
     // Whatever the display did to the window's pixels, an expose, a restore, a show or a new size
     // has the frame drawn whole again.
@@ -272,23 +272,18 @@ TEST(SDLHost, OnWaylandFramesReachTheCompositorAndItsGoingAwayIsSaid)
         if (image) XDestroyImage(image);
         return r;
     };
-    int played = 0;
-    auto play = [&](int frames, int every) { // frames; events delivered at every so many
-        for (int frame = 0; frame < frames; ++frame) {
-            if (played++ % every == 0) (void)host->deliverEvents(stage.view); // else the last buffer is still held
-            stage.frames(1), host->present(stage.view), SDL_Delay(10);
-        }
-    };
-    for (int i = 0; i < 60 && red(270, 300) <= 10; ++i) play(1, 1);
+    for (int i = 0; i < 60 && red(270, 300) <= 10; ++i)
+        (void)host->deliverEvents(stage.view), stage.frames(1), host->present(stage.view), SDL_Delay(10);
     EXPECT_NEAR(red(270, 300), 20, 6) << "the panel";
     EXPECT_EQ(red(50, 300), 0) << "the bar";
     // Devam Et: the panel goes from every buffer the compositor is given from then on; three points
     // of its middle (a star may be on one), none still the panel's grey.
     stage.click({400, 188});
-    play(6, 2);
-    for (int frame = 0; frame < 6; ++frame, play(1, 2)) {
-        auto grey = [&](int px, int py) { return std::abs(red(px, py) - 20) < 7; };
-        EXPECT_FALSE(grey(270, 300) && grey(300, 250) && grey(250, 350)) << "frame " << frame;
+    auto grey = [&](int px, int py) { return std::abs(red(px, py) - 20) < 7; };
+    for (int frame = 0; frame < 12; ++frame) {
+        if (frame % 2) (void)host->deliverEvents(stage.view); // else the last buffer is still held: another
+        stage.frames(1), host->present(stage.view), SDL_Delay(20);
+        EXPECT_FALSE(frame > 5 && grey(270, 300) && grey(300, 250) && grey(250, 350)) << "frame " << frame;
     }
     EXPECT_GT(red(500, 490), 200) << "the ship, at (400, 110) in the field";
     XCloseDisplay(display);
