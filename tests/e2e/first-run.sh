@@ -76,29 +76,6 @@ pausing() {
     until_ok 5 no_paused_text && until_ok 5 stars_move
 }
 stage pause pausing
-# Another window takes the focus while d is held at the right bound: the game pauses, and d, let
-# go over there, does not stay held once the game has the focus back and Esc resumes. Then Left
-# moves the ship (were d still held, the two would cancel out), and once it is let go the ship
-# stands (were d still held, it would drift right). Waited for, not timed: a loaded machine runs
-# fewer frames.
-moved_left() { shot && x1=$(ship_x) && [ -n "$x1" ] && [ "$x1" -lt 700 ]; }
-stands() { shot && x1=$(ship_x) && sleep 0.4 && shot && x2=$(ship_x) && [ -n "$x1" ] && [ "$x1" = "$x2" ]; }
-focus() {
-    xdotool keydown d
-    xmessage -geometry -0-0 elsewhere 2>/dev/null &
-    local other=$!
-    until_ok 5 eval 'elsewhere=$(xdotool search --onlyvisible --class Xmessage 2>/dev/null | head -1); [ -n "$elsewhere" ]'
-    [ -n "$elsewhere" ] && xdotool windowfocus --sync "$elsewhere"
-    until_ok 5 paused_text; local paused=$?
-    xdotool keyup d
-    xdotool windowfocus --sync "$window"
-    xdotool key Escape
-    until_ok 5 no_paused_text; local resumed=$?
-    xdotool keydown Left; until_ok 5 moved_left; local moved=$?; xdotool keyup Left
-    kill "$other" 2>/dev/null; wait "$other" 2>/dev/null
-    [ "$paused" = 0 ] && [ "$resumed" = 0 ] && [ "$moved" = 0 ] && until_ok 5 stands
-}
-stage focus focus
 # Space held while steering: the desktop repeats only the last key pressed, the game keeps
 # repeating space. A second after the arrow is let go, every laser of the first press is gone,
 # so lasers above the standing ship are repeats.
