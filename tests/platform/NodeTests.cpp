@@ -58,7 +58,7 @@ TEST(SKNode, HitsFollowTheAccumulatedFramesFrontFirstAndSkipHiddenNodes)
     ship->addChild(flame);
     EXPECT_EQ(flame->frame(), (CGRect{{-6, -90}, {12, 40}}));
     EXPECT_EQ(ship->calculateAccumulatedFrame(), (CGRect{{372, 10}, {56, 122.5}}));
-    EXPECT_EQ(flame->convertPointToScene({0, -45}), (CGPoint{400, 10}));
+    EXPECT_EQ(flame->convertPointToScene({0, -45}) - (CGPoint{400, 10}), (CGPoint{0, 0}));
     EXPECT_EQ(scene->nodesAtPoint({405, 12}).front(), flame) << "hit through its scale";
     auto spark = add(SKShapeNode::shapeNodeWithCircleOfRadius(1), "spark", *flame, {2, -40}, 1);
     EXPECT_EQ(scene->nodesAtPoint({404, 20}).front(), spark) << "and through its parent's";
