@@ -280,12 +280,20 @@ TEST(SDLHost, OnWaylandFramesReachTheCompositorAndItsGoingAwayIsSaid)
     // of its middle (a star may be on one), none still the panel's grey.
     stage.click({400, 188});
     auto grey = [&](int px, int py) { return std::abs(red(px, py) - 20) < 7; };
-    for (int frame = 0; frame < 12; ++frame) {
-        if (frame % 2) (void)host->deliverEvents(stage.view); // else the last buffer is still held: another
-        stage.frames(1), host->present(stage.view), SDL_Delay(20);
-        EXPECT_FALSE(frame > 5 && grey(270, 300) && grey(300, 250) && grey(250, 350)) << "frame " << frame;
-    }
+    auto play = [&](int frames) {
+        for (int frame = 0; frame < frames; ++frame) {
+            if (frame % 2) (void)host->deliverEvents(stage.view); // else the last buffer is still held: another
+            stage.frames(1), host->present(stage.view), SDL_Delay(20);
+            EXPECT_FALSE(frame > 5 && grey(270, 300) && grey(300, 250) && grey(250, 350)) << "frame " << frame;
+        }
+    };
+    play(12);
     EXPECT_GT(red(500, 490), 200) << "the ship, at (400, 110) in the field";
+    // Steered 96 points right, then still: shown by frames that change only in part, however late.
+    stage.press(SKKey::right), play(12), stage.release(SKKey::right);
+    for (int i = 0; i < 100 && red(596, 490) <= 200; ++i)
+        (void)host->deliverEvents(stage.view), stage.frames(1), host->present(stage.view), SDL_Delay(10);
+    EXPECT_GT(red(596, 490), 200) << "the ship, steered to (496, 110)";
     XCloseDisplay(display);
     testing::internal::CaptureStderr();
     weston.reset();
