@@ -132,6 +132,7 @@ TEST(SDLHost, DrawsTheFieldLetterboxedAtEveryWindowShapeAndClicksLandWhereTheyAr
     // has the frame drawn whole again.
     for (Uint8 event :
          {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_SIZE_CHANGED}) {
+        h.frame(); // the frame before, drawn into the same pixels
         SDL_FillRect(SDL_GetWindowSurface(h.window), nullptr, 0xFFFFFF);
         EXPECT_TRUE(h.windowEvent(event));
         h.frame();
