@@ -66,8 +66,8 @@ TEST(SKEmitterNode, EveryBoundClampsWhatIsPastItAndNothingElse)
     auto w = SKEmitterNode::parse(R"({"lifetime": 0.5, "lifetimeRange": 0.5, "speedRange": 0.5, "radius": 0.5,
         "scale": 0.5, "scaleRange": 0.5, "alpha": 0.5, "alphaRange": 0.5, "birthRate": 0.5, "numParticlesToEmit": 0,
         "speed": -9999, "scaleSpeed": -99, "alphaSpeed": -99, "positionRange": [-9999, 0.5],
-        "emissionAngle": -359.5, "emissionAngleRange": 0.5})", error, &warnings);
-    ASSERT_TRUE(w && warnings.empty()) << error;
+        "emissionAngle": -359.5, "emissionAngleRange": 0.5, "blendMode": "alpha"})", error, &warnings);
+    ASSERT_TRUE(w && warnings.empty() && !w->additive) << error;
     EXPECT_EQ(w->lifetime + w->lifetimeRange + w->speedRange + w->radius + w->scale + w->scaleRange + w->alpha +
                   w->alphaRange + w->birthRate + w->positionRange.dx + w->positionRange.dy,
               0.5 * 9 + 9999 + 0.5);
