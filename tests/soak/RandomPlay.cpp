@@ -30,7 +30,7 @@ TEST(RandomPlay, EveryFrameDrawnInPartsEqualsItDrawnWhole)
     cairo_t* whole = cairo_create(surfaces[1]);
     bool firing = false;
     int steering = 0, nextShot = 0, paused = 0, mostNodes = 0;
-    double baselineMb = 0;
+    [[maybe_unused]] double baselineMb = 0; // read only where resident memory means something
     for (long frame = 1, frames = soak ? std::atol(soak) * 3600 : 1500; frame <= frames; ++frame) {
         if (chance(0.02)) firing = !firing, nextShot = 0;
         if (firing && --nextShot <= 0) stage.press(SKKey::space), nextShot = 2 + int(random() % 3);
