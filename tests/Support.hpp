@@ -8,6 +8,8 @@
 
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -28,6 +30,16 @@ struct TempDir {
     ~TempDir() { std::filesystem::remove_all(dir); }
     void write(const std::string& name, const std::string& text) const { std::ofstream(dir / name) << text; }
 };
+
+// A socket listening at FOLDER/NAME (a display's, say), unanswered: its fd.
+inline int listeningSocket(const std::filesystem::path& folder, const char* name)
+{
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{AF_UNIX, {}};
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/%s", folder.c_str(), name);
+    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) + listen(fd, 4), 0);
+    return fd;
+}
 
 // A view of 800 × 600 points on a manual clock, its sounds recorded: step() is a frame of 1/60 s.
 struct ViewStage {

@@ -18,16 +18,6 @@
 
 namespace {
 
-// A socket in XDG_RUNTIME_DIR that accepts and then closes each connection, or holds it without a word.
-int listen(const TempDir& runtime, const char* name)
-{
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{AF_UNIX, {}};
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/%s", runtime.dir.c_str(), name);
-    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) + ::listen(fd, 4), 0);
-    return fd;
-}
-
 // A real compositor core, answering round trips on a thread until destroyed.
 struct Compositor {
     wl_display* display = wl_display_create();
@@ -70,13 +60,13 @@ TEST(WaylandProbe, AnAnsweringCompositorPassesAndMisbehavingSocketsAreNamed)
         EXPECT_EQ(probe.problem() + " " + std::to_string(probe.fd()), "it offers no seat: no keyboard or pointer -1");
     }
 
-    int closing = listen(runtime, "closing");
+    int closing = listeningSocket(runtime.dir, "closing");
     std::thread closer([closing] { close(accept(closing, nullptr, nullptr)); });
     WaylandProbe closed("closing", 2);
     closer.join();
     EXPECT_TRUE(closed.problem().starts_with("the connection failed: ") && closed.fd() == -1) << closed.problem();
 
-    int silent = listen(runtime, "silent");
+    int silent = listeningSocket(runtime.dir, "silent");
     auto started = std::chrono::steady_clock::now();
     WaylandProbe quiet("silent", 0.2);
     double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -24,18 +24,22 @@ struct Ear : SKScene {
     void keyUp(const SKEvent& e) override { heard.push_back("up " + name(e.keyCode())); }
 };
 
-struct Listening {
-    ViewStage v;
-    SKView& view = v.view;
+// A pad's button going down or up, as SDL tells it.
+SDL_Event padButton(SDL_JoystickID which, SDL_GameControllerButton b, bool down)
+{
+    SDL_Event e{Uint32(down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP)};
+    e.cbutton.which = which, e.cbutton.button = Uint8(b);
+    return e;
+}
+
+struct Listening : ViewStage {
     std::shared_ptr<Ear> ear = std::make_shared<Ear>();
     HeldFire fire{{0.5, 0.1}};
     Gamepad pad{panelButtonNames, fire};
     Listening() { view.presentScene(ear); }
     void button(SDL_JoystickID which, SDL_GameControllerButton b, bool down, double now = 0)
     {
-        SDL_Event e{Uint32(down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP)};
-        e.cbutton.which = which, e.cbutton.button = Uint8(b);
-        pad.handle(e, view, now);
+        pad.handle(padButton(which, b, down), view, now);
     }
     void stick(SDL_JoystickID which, int x, SDL_GameControllerAxis axis = SDL_CONTROLLER_AXIS_LEFTX)
     {
@@ -149,11 +153,7 @@ TEST(Gamepad, SouthPressesTheShownPanelButtonWhichNeitherFiresNorRepeats)
     GameStage stage(false);
     HeldFire fire{{0.5, 0.1}};
     Gamepad pad{panelButtonNames, fire};
-    auto south = [&](bool down, double now) {
-        SDL_Event e{Uint32(down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP)};
-        e.cbutton.which = 7, e.cbutton.button = SDL_CONTROLLER_BUTTON_A;
-        pad.handle(e, stage.view, now);
-    };
+    auto south = [&](bool down, double now) { pad.handle(padButton(7, SDL_CONTROLLER_BUTTON_A, down), stage.view, now); };
     stage.frames();
     south(true, 1.0);
     EXPECT_EQ(stage.scene->playState(), GameScene::PlayState::playing) << "Devam Et pressed";

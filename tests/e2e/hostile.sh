@@ -17,8 +17,7 @@ XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=none "$game_bin" <&- >&- 2>"$work/fif
 game=$!
 until_ok 5 test -e "/proc/$game/fd/2"
 exec {reader}<&-
-window=""
-until_ok 10 eval 'window=$(xdotool search --onlyvisible --pid $game 2>/dev/null | head -1); [ -n "$window" ]'
+window_of --pid "$game"
 expect fallback-window [ -n "$window" ]
 expect streams-on-null [ "$(readlink "/proc/$game/fd/0") $(readlink "/proc/$game/fd/1")" = "/dev/null /dev/null" ]
 quit_game
@@ -26,7 +25,7 @@ expect reader-gone-then-quit [ "$status" = 0 ]
 
 lost() { # name, how long the game plays before its compositor goes, the line's words
     weston_up w 800 600
-    [ "$1" = dropped ] && until_ok 10 eval 'window=$(xdotool search --onlyvisible --class "Weston Compositor" | head -1); [ -n "$window" ]'
+    [ "$1" = dropped ] && window_of --class "Weston Compositor"
     [ "$1" = opening ] && sleep 0.3
     env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=w "$game_bin" 2>"$work/err" &
     game=$!

@@ -50,11 +50,15 @@ verdict() { # name status [shot]: counts a check; a failed one with a screenshot
 check() { local name=$1; shift; until_ok 5 "$@"; verdict "$name" $? shot; } # passes within 5 s
 expect() { local name=$1; shift; "$@"; verdict "$name" $?; } # passes now
 
+window_of() { # xdotool search terms: waits up to 10 s for a visible window that matches, into $window
+    local terms=("$@")
+    window=""
+    until_ok 10 eval 'window=$(xdotool search --onlyvisible "${terms[@]}" 2>/dev/null | head -1); [ -n "$window" ]'
+}
 start() { # binary: starts the game, waits for its window
     "$1" >"$work/out" 2>"$work/err" &
     game=$!
-    window=""
-    until_ok 10 eval 'window=$(xdotool search --onlyvisible --pid $game 2>/dev/null | head -1); [ -n "$window" ]' ||
+    window_of --pid "$game" ||
         { kill -0 "$game" 2>/dev/null && echo "no window from $1 (running)" ||
             { wait "$game"; echo "no window from $1 (exit status $?): $(head -c 300 "$work/err" | tr "\n" " ")"; tail -5 "$work/xvfb.log"; }; }
 }

@@ -10,7 +10,7 @@ source "$(dirname "$0")/lib.sh"
 
 weston_up tarvenko-test 1000 600
 others=$weston
-until_ok 10 eval 'window=$(xdotool search --onlyvisible --class "Weston Compositor" 2>/dev/null | head -1); [ -n "$window" ]'
+window_of --class "Weston Compositor"
 ox=100
 
 env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=tarvenko-test "$build/bin/tarvenko" >"$work/out" 2>"$work/err" &

@@ -24,6 +24,11 @@ std::shared_ptr<SKLabelNode> label(const char* text, CGFloat size, SKColor colou
 
 } // namespace
 
+std::shared_ptr<SKShapeNode> DemoScene::square(CGPoint at, CGFloat side, SKColor fill, CGFloat z, CGFloat alpha)
+{
+    return shape(SKShapeNode::shapeNodeWithRectOfSize({side, side}), at, fill, SKColor::clearColor(), 1, z, alpha);
+}
+
 void DemoScene::didMoveToView(SKView&)
 {
     setBackgroundColor(SKColor::blackColor());
@@ -52,9 +57,6 @@ void DemoScene::didMoveToView(SKView&)
     addChild(lives);
     // Depth: the sum of the depths along the tree, children over their parents on ties; alpha
     // multiplies down the tree; a hidden node hides what is below it.
-    auto square = [](CGPoint at, CGFloat side, SKColor fill, CGFloat z, CGFloat alpha = 1) {
-        return shape(SKShapeNode::shapeNodeWithRectOfSize({side, side}), at, fill, SKColor::clearColor(), 1, z, alpha);
-    };
     auto front = square({w * 0.5 + 10, h * 0.4}, 40, SKColor::greenColor(), 1);
     front->addChild(square({20, 0}, 20, SKColor::colorWithRed(0, 0, 1, 1), 0));
     addChild(front);

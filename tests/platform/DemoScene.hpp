@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SKScene.hpp"
+#include "SKShapeNode.hpp"
 
 // One frame of everything the scene graph draws: a concave polygon, a rounded rectangle,
 // circles of several alphas, squares in depth order with alpha down the tree and a hidden one,
@@ -10,4 +11,6 @@ class DemoScene : public SKScene {
 public:
     using SKScene::SKScene;
     void didMoveToView(SKView& view) override;
+    // A square of one colour, no outline.
+    static std::shared_ptr<SKShapeNode> square(CGPoint at, CGFloat side, SKColor fill, CGFloat z, CGFloat alpha = 1);
 };

@@ -24,8 +24,7 @@ struct Stage : ViewStage {
     }
     std::shared_ptr<SKShapeNode> square(CGPoint at, CGFloat side, SKColor fill, CGFloat z)
     {
-        auto node = SKShapeNode::shapeNodeWithRectOfSize({side, side});
-        node->setPosition(at), node->setFillColor(fill), node->setStrokeColor(SKColor::clearColor()), node->setZPosition(z);
+        auto node = DemoScene::square(at, side, fill, z);
         demo->addChild(node);
         return node;
     }
