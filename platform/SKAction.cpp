@@ -49,28 +49,24 @@ private:
 
 double lerp(double from, double to, double fraction) { return from + (to - from) * fraction; }
 
-class MoveTo final : public SKAction {
+// Only y changes; x stays wherever the node is.
+class MoveToY final : public SKAction {
 public:
-    MoveTo(std::optional<CGFloat> x, CGFloat y, double duration) : SKAction(duration), x_(x), y_(y) {}
+    MoveToY(CGFloat y, double duration) : SKAction(duration), y_(y) {}
 
     std::unique_ptr<SKActionRun> makeRun() const override
     {
         struct Run final : TimedRun {
-            Run(const MoveTo& a) : TimedRun(a.duration()), action(a) {}
-            void begin(SKNode& node) override { start = node.position(); }
-            void apply(SKNode& node, double f) override
-            {
-                CGFloat x = action.x_ ? lerp(start.x, *action.x_, f) : node.position().x;
-                node.setPosition({x, lerp(start.y, action.y_, f)});
-            }
-            const MoveTo& action;
-            CGPoint start;
+            Run(const MoveToY& a) : TimedRun(a.duration()), action(a) {}
+            void begin(SKNode& node) override { start = node.position().y; }
+            void apply(SKNode& node, double f) override { node.setPosition({node.position().x, lerp(start, action.y_, f)}); }
+            const MoveToY& action;
+            CGFloat start = 0;
         };
         return std::make_unique<Run>(*this);
     }
 
 private:
-    std::optional<CGFloat> x_; // only y changes when empty
     CGFloat y_;
 };
 
@@ -275,15 +271,7 @@ private:
 
 } // namespace
 
-std::shared_ptr<SKAction> SKAction::moveTo(CGPoint position, double duration)
-{
-    return std::make_shared<MoveTo>(position.x, position.y, duration);
-}
-
-std::shared_ptr<SKAction> SKAction::moveToY(CGFloat y, double duration)
-{
-    return std::make_shared<MoveTo>(std::nullopt, y, duration);
-}
+std::shared_ptr<SKAction> SKAction::moveToY(CGFloat y, double duration) { return std::make_shared<MoveToY>(y, duration); }
 
 std::shared_ptr<SKAction> SKAction::scaleYTo(CGFloat scale, double duration)
 {
@@ -296,8 +284,6 @@ std::shared_ptr<SKAction> SKAction::fadeAlphaTo(CGFloat alpha, double duration)
 }
 
 std::shared_ptr<SKAction> SKAction::fadeOutWithDuration(double duration) { return fadeAlphaTo(0, duration); }
-
-std::shared_ptr<SKAction> SKAction::fadeInWithDuration(double duration) { return fadeAlphaTo(1, duration); }
 
 std::shared_ptr<SKAction> SKAction::waitForDuration(double duration) { return std::make_shared<Wait>(duration); }
 

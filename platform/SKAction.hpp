@@ -34,13 +34,11 @@ class SKAction {
 public:
     virtual ~SKAction() = default;
 
-    [[nodiscard]] static std::shared_ptr<SKAction> moveTo(CGPoint position, double duration);
     [[nodiscard]] static std::shared_ptr<SKAction> moveToY(CGFloat y, double duration);
     // Scales about the node's origin.
     [[nodiscard]] static std::shared_ptr<SKAction> scaleYTo(CGFloat scale, double duration);
     [[nodiscard]] static std::shared_ptr<SKAction> fadeAlphaTo(CGFloat alpha, double duration);
     [[nodiscard]] static std::shared_ptr<SKAction> fadeOutWithDuration(double duration);
-    [[nodiscard]] static std::shared_ptr<SKAction> fadeInWithDuration(double duration);
     [[nodiscard]] static std::shared_ptr<SKAction> waitForDuration(double duration);
     [[nodiscard]] static std::shared_ptr<SKAction> removeFromParent();
     [[nodiscard]] static std::shared_ptr<SKAction> runBlock(std::function<void()> block);

@@ -7,8 +7,7 @@
 
 class SKNode;
 
-// An axis-aligned rectangle that reports contacts. Bodies never push each other; a dynamic body
-// only falls with the world's gravity (and keeps its velocity).
+// An axis-aligned rectangle that reports contacts. Bodies never push each other.
 class SKPhysicsBody {
 public:
     // Centred on the node's origin.
@@ -24,11 +23,6 @@ public:
     [[nodiscard]] std::uint32_t contactTestBitMask() const { return contactTestBitMask_; }
     void setCollisionBitMask(std::uint32_t mask) { collisionBitMask_ = mask; }
     [[nodiscard]] std::uint32_t collisionBitMask() const { return collisionBitMask_; }
-    void setAffectedByGravity(bool affected) { affectedByGravity_ = affected; }
-    [[nodiscard]] bool affectedByGravity() const { return affectedByGravity_; }
-    // Points per second.
-    void setVelocity(CGVector velocity) { velocity_ = velocity; }
-    [[nodiscard]] CGVector velocity() const { return velocity_; }
 
     [[nodiscard]] CGSize size() const { return size_; }
     // The node that carries the body; empty once that node is gone.
@@ -41,11 +35,9 @@ private:
 
     CGSize size_;
     bool dynamic_ = true;
-    bool affectedByGravity_ = true;
     std::uint32_t categoryBitMask_ = 0xFFFFFFFF;
     std::uint32_t contactTestBitMask_ = 0;
     std::uint32_t collisionBitMask_ = 0xFFFFFFFF;
-    CGVector velocity_;
     std::weak_ptr<SKNode> node_;
     std::uint64_t identifier_;
 };

@@ -14,16 +14,17 @@ public:
     SKPhysicsWorld();
     ~SKPhysicsWorld();
 
-    // Metres per second squared, at 150 points to the metre.
+    // Kept as set: no body here falls or moves by itself (the game's world has no gravity and its
+    // nodes move by actions), so the world only reports contacts.
     void setGravity(CGVector gravity) { gravity_ = gravity; }
     [[nodiscard]] CGVector gravity() const { return gravity_; }
     // Not owned: the delegate is usually the scene that owns this world.
     void setContactDelegate(SKPhysicsContactDelegate* delegate) { contactDelegate_ = delegate; }
     [[nodiscard]] SKPhysicsContactDelegate* contactDelegate() const { return contactDelegate_; }
 
-    // Moves the dynamic bodies below the root, then reports each contact that began. A contact
-    // whose node has left the root's tree (removed by an earlier contact of this frame) is dropped.
-    void simulate(SKNode& root, double dt);
+    // Reports each contact that began below the root. A contact whose node has left the root's
+    // tree (removed by an earlier contact of this frame) is dropped.
+    void simulate(SKNode& root);
 
 private:
     CGVector gravity_{0, -9.8};

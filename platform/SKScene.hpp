@@ -65,8 +65,8 @@ public:
     // Frame phases, run by the view.
     // Steps the actions (and particles) of every node below the scene that no paused node holds.
     void evaluateActions(double dt, const SKActionContext& context);
-    // Moves the bodies, then reports the contacts that began.
-    void simulatePhysics(double dt) { physicsWorld_.simulate(*this, dt); }
+    // Reports the contacts that began.
+    void simulatePhysics() { physicsWorld_.simulate(*this); }
 
 protected:
     SKScene* asScene() override { return this; }

@@ -29,28 +29,25 @@ bool strokes(SKColor color, CGFloat width) { return !color.isClear() && width > 
 // A shape's look: its outline and paint, independent of where it stands.
 class ShapeLook final : public SKLook {
 public:
-    ShapeLook(const CGPath& path, SKColor fill, SKColor stroke, CGFloat lineWidth, bool antialiased, CGRect bounds)
-        : SKLook(hashOf(path, fill, stroke, lineWidth, antialiased)), path_(path), fill_(fill), stroke_(stroke),
-          lineWidth_(lineWidth), antialiased_(antialiased), bounds_(bounds)
+    ShapeLook(const CGPath& path, SKColor fill, SKColor stroke, CGFloat lineWidth, CGRect bounds)
+        : SKLook(hashOf(path, fill, stroke, lineWidth)), path_(path), fill_(fill), stroke_(stroke), lineWidth_(lineWidth),
+          bounds_(bounds)
     {
     }
 
     bool equals(const SKLook& other) const override
     {
         auto* o = dynamic_cast<const ShapeLook*>(&other);
-        return o && o->fill_ == fill_ && o->stroke_ == stroke_ && o->lineWidth_ == lineWidth_ &&
-               o->antialiased_ == antialiased_ && o->path_ == path_;
+        return o && o->fill_ == fill_ && o->stroke_ == stroke_ && o->lineWidth_ == lineWidth_ && o->path_ == path_;
     }
     CGRect bounds() const override { return bounds_; }
-    void draw(cairo_t* cr) const override { paint(cr, path_, fill_, stroke_, lineWidth_, antialiased_, 1); }
+    void draw(cairo_t* cr) const override { paint(cr, path_, fill_, stroke_, lineWidth_, 1); }
 
-    static void paint(cairo_t* cr, const CGPath& path, SKColor fill, SKColor stroke, CGFloat lineWidth,
-                      bool antialiased, double alpha)
+    static void paint(cairo_t* cr, const CGPath& path, SKColor fill, SKColor stroke, CGFloat lineWidth, double alpha)
     {
         bool filled = !fill.isClear();
         bool stroked = strokes(stroke, lineWidth);
         if (path.isEmpty() || (!filled && !stroked)) return;
-        cairo_set_antialias(cr, antialiased ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
         cairo_new_path(cr);
         for (const CGPath::Element& e : path.elements()) {
             switch (e.op) {
@@ -75,10 +72,10 @@ public:
     }
 
 private:
-    static std::uint64_t hashOf(const CGPath& path, SKColor fill, SKColor stroke, CGFloat lineWidth, bool antialiased)
+    static std::uint64_t hashOf(const CGPath& path, SKColor fill, SKColor stroke, CGFloat lineWidth)
     {
         LookHasher h;
-        h.add(fill).add(stroke).add(lineWidth).add(antialiased);
+        h.add(fill).add(stroke).add(lineWidth);
         for (const CGPath::Element& e : path.elements()) h.add(e.op).add(e.p[0]).add(e.p[1]).add(e.p[2]);
         return h.value();
     }
@@ -86,7 +83,6 @@ private:
     CGPath path_;
     SKColor fill_, stroke_;
     CGFloat lineWidth_;
-    bool antialiased_;
     CGRect bounds_;
 };
 
@@ -94,7 +90,7 @@ private:
 
 void SKShapeNode::drawContent(SKRenderContext& context) const
 {
-    ShapeLook::paint(context.cr, path_, fillColor_, strokeColor_, lineWidth_, antialiased_, context.alpha);
+    ShapeLook::paint(context.cr, path_, fillColor_, strokeColor_, lineWidth_, context.alpha);
 }
 
 const std::shared_ptr<const SKLook>* SKShapeNode::look() const
@@ -105,7 +101,7 @@ const std::shared_ptr<const SKLook>* SKShapeNode::look() const
         CGRect box = path_.boundingBox();
         CGFloat reach = strokes(strokeColor_, lineWidth_) ? lineWidth_ * 5 : 0;
         CGRect bounds{{box.minX() - reach, box.minY() - reach}, {box.size.width + 2 * reach, box.size.height + 2 * reach}};
-        look_ = std::make_shared<ShapeLook>(path_, fillColor_, strokeColor_, lineWidth_, antialiased_, bounds);
+        look_ = std::make_shared<ShapeLook>(path_, fillColor_, strokeColor_, lineWidth_, bounds);
     }
     return &look_;
 }

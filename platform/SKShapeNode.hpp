@@ -17,7 +17,6 @@ public:
     [[nodiscard]] static std::shared_ptr<SKShapeNode> shapeNodeWithRectOfSize(CGSize size, CGFloat cornerRadius = 0);
     [[nodiscard]] static std::shared_ptr<SKShapeNode> shapeNodeWithCircleOfRadius(CGFloat radius);
 
-    void setPath(CGPath path) { path_ = std::move(path), look_.reset(); }
     [[nodiscard]] const CGPath& path() const { return path_; }
     void setFillColor(SKColor color) { fillColor_ = color, look_.reset(); }
     [[nodiscard]] SKColor fillColor() const { return fillColor_; }
@@ -25,8 +24,6 @@ public:
     [[nodiscard]] SKColor strokeColor() const { return strokeColor_; }
     void setLineWidth(CGFloat width) { lineWidth_ = width, look_.reset(); }
     [[nodiscard]] CGFloat lineWidth() const { return lineWidth_; }
-    void setAntialiased(bool antialiased) { antialiased_ = antialiased, look_.reset(); }
-    [[nodiscard]] bool isAntialiased() const { return antialiased_; }
 
 protected:
     void drawContent(SKRenderContext& context) const override;
@@ -40,6 +37,5 @@ private:
     SKColor fillColor_ = SKColor::clearColor();
     SKColor strokeColor_ = SKColor::whiteColor();
     CGFloat lineWidth_ = 1;
-    bool antialiased_ = true;
     mutable std::shared_ptr<const SKLook> look_; // built when first drawn, dropped when the look changes
 };

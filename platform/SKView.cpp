@@ -128,8 +128,8 @@ void SKView::tick()
         scene->update(now);
         // 2. actions and particles, on every node no paused node holds
         scene->evaluateActions(dt, {&soundPlayer_});
-        // 3. gravity, then the contacts that began this frame
-        scene->simulatePhysics(dt);
+        // 3. the contacts that began this frame
+        scene->simulatePhysics();
     }
 
     inTick_ = false;

@@ -38,7 +38,7 @@ struct World {
     std::vector<std::string> step()
     {
         recorder.begun.clear();
-        scene->simulatePhysics(1.0 / 60);
+        scene->simulatePhysics();
         return recorder.begun;
     }
 };
@@ -123,23 +123,4 @@ TEST(SKPhysicsWorld, TouchingEdgesBrokenBodiesAndNodesRemovedOnTheWay)
     w.recorder.onContact = [](const SKPhysicsContact& c) { c.bodyB->node()->setPhysicsBody(nullptr); };
     for (auto [name, x] : {std::pair{"a", 50}, {"b", 52}, {"c", 54}}) w.body(name, {double(x), 500}, {10, 10}, 1, 1);
     EXPECT_EQ(w.step(), (Names{"a+b", "a+c"}));
-}
-
-// One second: v = g·t at 150 points a metre, each frame moving by its new velocity; bodies that
-// are not dynamic, or not affected by gravity, keep their place or their velocity.
-TEST(SKPhysicsWorld, GravityAcceleratesDynamicBodiesInPointsAndVelocityMovesThem)
-{
-    World w;
-    w.scene->physicsWorld().setGravity({0, -9.8});
-    auto falling = w.body("falling", {500, 500}, {1, 1}, 0, 0), fixed = w.body("fixed", {700, 500}, {1, 1}, 0, 0);
-    auto floating = w.body("floating", {100, 500}, {1, 1}, 0, 0), slow = w.body("slow", {300, 500}, {1, 1}, 0, 0);
-    fixed->physicsBody()->setDynamic(false);
-    floating->physicsBody()->setAffectedByGravity(false), slow->physicsBody()->setAffectedByGravity(false);
-    floating->physicsBody()->setVelocity({60, -30}), slow->physicsBody()->setVelocity({1, 0});
-    for (int i = 0; i < 60; ++i) w.step();
-    EXPECT_NEAR(falling->position().y, 500 - 9.8 * 150 * (61.0 / 120), 1e-6);
-    EXPECT_EQ(fixed->position(), (CGPoint{700, 500}));
-    EXPECT_NEAR(floating->position().x, 160, 1e-9);
-    EXPECT_NEAR(floating->position().y, 470, 1e-9);
-    EXPECT_NEAR(slow->position().x, 301, 1e-9);
 }
