@@ -92,9 +92,5 @@ stage steering-fire steering_fire
 # Ctrl+Q ends the process with status 0.
 quit_game
 expect close-status [ "$status" = 0 ]
-# A second process shows the panel again: the warning is not remembered between runs.
-start "$bin/tarvenko"
-check second-run panel_shown
-quit_game
 expect quiet-stdout [ ! -s "$work/out" ]
 finish
