@@ -12,7 +12,9 @@
 
 class SKView;
 
-enum class SKSceneScaleMode { fill = 0, aspectFill = 1, aspectFit = 2, resizeFill = 3 };
+// Resize-fill gives the scene the view's size; a scene left as it is shows at its own size from
+// the view's bottom-left corner, in the view's points (every scene of the game resizes).
+enum class SKSceneScaleMode { asIs = 0, resizeFill = 3 };
 
 // The root of a tree that a view presents. Subclasses override the callbacks.
 class SKScene : public SKNode {
@@ -79,7 +81,7 @@ private:
     template <typename Visit> bool forEachBusy(const SKNode& node, Visit visit) const;
 
     CGSize size_{1, 1};
-    SKSceneScaleMode scaleMode_ = SKSceneScaleMode::fill;
+    SKSceneScaleMode scaleMode_ = SKSceneScaleMode::asIs;
     SKColor backgroundColor_ = SKColor::colorWithRed(0.15, 0.15, 0.15, 1);
     SKPhysicsWorld physicsWorld_;
     SKView* view_ = nullptr;

@@ -142,41 +142,6 @@ void SKView::tick()
     }
 }
 
-CGPoint SKView::convertPointToScene(CGPoint p) const
-{
-    if (!scene_) return p;
-    CGSize s = scene_->size();
-    if (s.width <= 0 || s.height <= 0) return p;
-    double sx = size_.width / s.width, sy = size_.height / s.height;
-    switch (scene_->scaleMode()) {
-    case SKSceneScaleMode::resizeFill:
-        return p;
-    case SKSceneScaleMode::fill:
-        return {p.x / sx, p.y / sy};
-    case SKSceneScaleMode::aspectFit:
-    case SKSceneScaleMode::aspectFill: {
-        double k = scene_->scaleMode() == SKSceneScaleMode::aspectFit ? std::min(sx, sy) : std::max(sx, sy);
-        double ox = (size_.width - s.width * k) / 2, oy = (size_.height - s.height * k) / 2;
-        return {(p.x - ox) / k, (p.y - oy) / k};
-    }
-    }
-    return p;
-}
-
-SKView::SceneMap SKView::sceneMap() const
-{
-    // Every scale mode maps linearly: two points give the whole map.
-    CGPoint origin = convertPointToScene({0, 0}), unit = convertPointToScene({1, 1});
-    return {origin, unit.x - origin.x, unit.y - origin.y};
-}
-
-CGPoint SKView::convertPointFromScene(CGPoint p) const
-{
-    SceneMap map = sceneMap();
-    if (map.kx <= 0 || map.ky <= 0) return p;
-    return {(p.x - map.origin.x) / map.kx, (p.y - map.origin.y) / map.ky};
-}
-
 const std::vector<PixelRect>* SKView::render(cairo_t* cr, double pixelScale, bool surfaceKeepsLastFrame,
                                              CGPoint at) const
 {
@@ -185,10 +150,8 @@ const std::vector<PixelRect>* SKView::render(cairo_t* cr, double pixelScale, boo
     cairo_translate(cr, at.x, at.y);
     cairo_scale(cr, pixelScale, pixelScale);
     // Black around a scene that does not cover the view; a covering scene paints every pixel.
-    SceneMap map = sceneMap();
-    CGPoint origin = map.origin, corner = convertPointToScene({size_.width, size_.height});
-    bool covered = scene_ && origin.x >= 0 && origin.y >= 0 && corner.x <= scene_->size().width &&
-                   corner.y <= scene_->size().height && scene_->backgroundColor().alpha >= 1;
+    bool covered = scene_ && scene_->size().width >= size_.width && scene_->size().height >= size_.height &&
+                   scene_->backgroundColor().alpha >= 1;
     if (!covered) {
         cairo_set_source_rgb(cr, 0, 0, 0);
         cairo_rectangle(cr, 0, 0, size_.width, size_.height);
@@ -204,12 +167,7 @@ const std::vector<PixelRect>* SKView::render(cairo_t* cr, double pixelScale, boo
         cairo_save(cr);
         cairo_rectangle(cr, 0, 0, size_.width, size_.height);
         cairo_clip(cr);
-        // The scene's points onto the view's, by the inverse of convertPointToScene.
-        if (map.kx > 0 && map.ky > 0) {
-            cairo_scale(cr, 1 / map.kx, 1 / map.ky);
-            cairo_translate(cr, -origin.x, -origin.y);
-            renderer_->drawScene(*scene_, cr, inParts);
-        }
+        renderer_->drawScene(*scene_, cr, inParts);
         cairo_restore(cr);
     }
     if (fade_) {
@@ -240,7 +198,7 @@ void SKView::windowDidResignKey()
 
 void SKView::mouseDown(CGPoint locationInView)
 {
-    if (acceptsInput()) scene_->mouseDown(SKEvent::mouse(convertPointToScene(locationInView)));
+    if (acceptsInput()) scene_->mouseDown(SKEvent::mouse(locationInView));
 }
 
 void SKView::mouseDownOn(const SKNode& node)

@@ -73,19 +73,9 @@ public:
     };
     [[nodiscard]] RenderStats renderStats() const;
 
-    // Where a point of the view lies in the scene, under the scene's scale mode.
-    [[nodiscard]] CGPoint convertPointToScene(CGPoint locationInView) const;
-    // Where a point of the scene shows in the view: the inverse.
-    [[nodiscard]] CGPoint convertPointFromScene(CGPoint locationInScene) const;
 
 private:
     struct Fade;
-    // Where the view's origin lies in the scene, and scene points per view point along x and y.
-    struct SceneMap {
-        CGPoint origin;
-        double kx, ky;
-    };
-    [[nodiscard]] SceneMap sceneMap() const;
 
     void show(std::shared_ptr<SKScene> scene);
     void startFade(std::shared_ptr<SKScene> scene, const SKTransition& transition);

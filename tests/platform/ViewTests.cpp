@@ -66,27 +66,3 @@ TEST(SKView, AFadeFreezesBothScenesBlocksInputAndSwapsAtItsMidpoint)
     s.view.keyDown(SKKey::space);
     EXPECT_EQ(s.log.back(), "c:key " + std::to_string(SKKey::space));
 }
-
-TEST(SKView, ClicksReachTheSceneInItsOwnCoordinates)
-{
-    Stage s;
-    auto a = s.make("a");
-    s.view.presentScene(a);
-    // As it is; a scene half the view's size stretched to fill it; 400 × 400 fitted as 600 × 600,
-    // 100 points in from the left; a scene of no size: as it is.
-    for (auto [mode, size, expected] : {std::tuple{SKSceneScaleMode::resizeFill, CGSize{800, 600}, "400,188"},
-                                        {SKSceneScaleMode::fill, {400, 300}, "200,94"},
-                                        {SKSceneScaleMode::aspectFit, {400, 400}, "200,125"},
-                                        {SKSceneScaleMode::aspectFill, {400, 400}, "200,144"},
-                                        {SKSceneScaleMode::fill, {0, 300}, "400,188"},
-                                        {SKSceneScaleMode::fill, {300, 0}, "400,188"}}) {
-        a->setScaleMode(mode), a->setSize(size);
-        s.view.mouseDown({400, 188});
-        EXPECT_EQ(s.log.back(), std::string("a:mouse ") + expected);
-        for (CGPoint p : {CGPoint{0, 0}, CGPoint{123, 45}, CGPoint{400, 400}}) {
-            CGPoint back = s.view.convertPointToScene(s.view.convertPointFromScene(p));
-            EXPECT_NEAR(std::abs(back.x - p.x) + std::abs(back.y - p.y), 0, 1e-9);
-        }
-    }
-}
-
