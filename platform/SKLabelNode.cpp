@@ -14,14 +14,11 @@ std::shared_ptr<SKLabelNode> SKLabelNode::labelNodeWithFontNamed(std::string fon
 
 const TextLayout& SKLabelNode::layout() const
 {
-    TextLayout::Align align = horizontal_ == SKLabelHorizontalAlignmentMode::left    ? TextLayout::Align::left
-                              : horizontal_ == SKLabelHorizontalAlignmentMode::right ? TextLayout::Align::right
-                                                                                     : TextLayout::Align::center;
     // A look may still hold the old layout: a changed text gets a layout of its own.
-    if (layout_ && layout_.use_count() > 1 && !layout_->matches(fontName_, fontSize_, text_, numberOfLines_, align))
+    if (layout_ && layout_.use_count() > 1 && !layout_->matches(fontName_, fontSize_, text_, numberOfLines_))
         layout_.reset();
     if (!layout_) layout_ = std::make_shared<TextLayout>();
-    layout_->set(fontName_, fontSize_, text_, numberOfLines_, align);
+    layout_->set(fontName_, fontSize_, text_, numberOfLines_);
     return *layout_;
 }
 
@@ -30,17 +27,9 @@ CGRect SKLabelNode::contentBounds() const
     const TextLayout& text = layout();
     if (text.isEmpty()) return {};
     CGSize size = text.size();
-    CGFloat left = horizontal_ == SKLabelHorizontalAlignmentMode::left    ? 0
-                   : horizontal_ == SKLabelHorizontalAlignmentMode::right ? -size.width
-                                                                          : -size.width / 2;
-    CGFloat top = 0; // y of the block's top edge, y up
-    switch (vertical_) {
-    case SKLabelVerticalAlignmentMode::baseline: top = text.lastBaseline(); break;
-    case SKLabelVerticalAlignmentMode::center: top = size.height / 2; break;
-    case SKLabelVerticalAlignmentMode::top: top = 0; break;
-    case SKLabelVerticalAlignmentMode::bottom: top = size.height; break;
-    }
-    return {{left, top - size.height}, size};
+    // y of the block's top edge, y up
+    CGFloat top = vertical_ == SKLabelVerticalAlignmentMode::center ? size.height / 2 : text.lastBaseline();
+    return {{-size.width / 2, top - size.height}, size};
 }
 
 namespace {
@@ -99,8 +88,7 @@ const std::shared_ptr<const SKLook>* SKLabelNode::look() const
     if (look_) return &look_; // every setter lets go of it
     CGRect box = contentBounds();
     if (box.isEmpty() || fontColor_.isClear()) return nullptr;
-    std::string key = fontName_ + '\n' + std::to_string(fontSize_) + '\n' + std::to_string(numberOfLines_) + '\n' +
-                      std::to_string(int(horizontal_)) + '\n' + text_;
+    std::string key = fontName_ + '\n' + std::to_string(fontSize_) + '\n' + std::to_string(numberOfLines_) + '\n' + text_;
     std::uint64_t hash = LookHasher().add(std::string_view(key)).add(box).add(fontColor_).value();
     look_ = std::make_shared<LabelLook>(hash, std::move(key), layout_, box, fontColor_);
     return &look_;

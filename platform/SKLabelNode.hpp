@@ -9,9 +9,10 @@
 
 class TextLayout;
 
-enum class SKLabelHorizontalAlignmentMode { center = 0, left = 1, right = 2 };
+// The text block is always centred on the node's origin horizontally, its lines centred within it.
+enum class SKLabelHorizontalAlignmentMode { center = 0 };
 // Baseline: the last line's baseline sits on the node's origin, so extra lines grow upwards.
-enum class SKLabelVerticalAlignmentMode { baseline = 0, center = 1, top = 2, bottom = 3 };
+enum class SKLabelVerticalAlignmentMode { baseline = 0, center = 1 };
 
 // UTF-8 text in one font, laid out with pango. Defaults: white, size 32, centred on the origin
 // horizontally, on the baseline vertically, one line. A font that is not installed falls back.
@@ -30,8 +31,7 @@ public:
     [[nodiscard]] CGFloat fontSize() const { return fontSize_; }
     void setFontColor(SKColor color) { fontColor_ = color, look_.reset(); }
     [[nodiscard]] SKColor fontColor() const { return fontColor_; }
-    void setHorizontalAlignmentMode(SKLabelHorizontalAlignmentMode mode) { horizontal_ = mode, look_.reset(); }
-    [[nodiscard]] SKLabelHorizontalAlignmentMode horizontalAlignmentMode() const { return horizontal_; }
+    void setHorizontalAlignmentMode(SKLabelHorizontalAlignmentMode) {} // centred is all there is
     void setVerticalAlignmentMode(SKLabelVerticalAlignmentMode mode) { vertical_ = mode, look_.reset(); }
     [[nodiscard]] SKLabelVerticalAlignmentMode verticalAlignmentMode() const { return vertical_; }
     // Lines past this many are not shown; 0 shows them all.
@@ -52,7 +52,6 @@ private:
     std::string text_;
     CGFloat fontSize_ = 32;
     SKColor fontColor_ = SKColor::whiteColor();
-    SKLabelHorizontalAlignmentMode horizontal_ = SKLabelHorizontalAlignmentMode::center;
     SKLabelVerticalAlignmentMode vertical_ = SKLabelVerticalAlignmentMode::baseline;
     int numberOfLines_ = 1;
     mutable std::shared_ptr<TextLayout> layout_; // a cache of the text above

@@ -103,23 +103,20 @@ TextLayout::~TextLayout()
     if (layout_) g_object_unref(layout_);
 }
 
-bool TextLayout::matches(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines,
-                         Align align) const
+bool TextLayout::matches(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines) const
 {
     return layout_ && fontName == fontName_ && std::clamp(size, 0.0, maxFontSize) == fontSize_ && text == text_ &&
-           numberOfLines == numberOfLines_ && align == align_;
+           numberOfLines == numberOfLines_;
 }
 
-bool TextLayout::set(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines,
-                     Align align)
+bool TextLayout::set(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines)
 {
-    if (matches(fontName, size, text, numberOfLines, align)) return false;
+    if (matches(fontName, size, text, numberOfLines)) return false;
     size = std::clamp(size, 0.0, maxFontSize);
     fontName_ = fontName;
     fontSize_ = size;
     text_ = text;
     numberOfLines_ = numberOfLines;
-    align_ = align;
     rebuild();
     return true;
 }
@@ -145,9 +142,7 @@ void TextLayout::rebuild()
     pango_font_description_set_absolute_size(font, fontSize_ * PANGO_SCALE);
     pango_layout_set_font_description(layout_, font);
     pango_font_description_free(font);
-    pango_layout_set_alignment(layout_, align_ == Align::left    ? PANGO_ALIGN_LEFT
-                                        : align_ == Align::right ? PANGO_ALIGN_RIGHT
-                                                                 : PANGO_ALIGN_CENTER);
+    pango_layout_set_alignment(layout_, PANGO_ALIGN_CENTER);
     pango_layout_set_text(layout_, shown.data(), static_cast<int>(shown.size()));
 
     PangoRectangle logical;

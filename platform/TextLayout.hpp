@@ -7,23 +7,21 @@
 
 typedef struct _PangoLayout PangoLayout;
 
-// One label's text laid out by pango in scene points, independent of any surface (metrics are
+// One label's text, its lines centred, laid out by pango in scene points, independent of any surface (metrics are
 // not hinted), so hit tests and drawing agree at every pixel scale. Rebuilt only when an input
 // changes.
 class TextLayout {
 public:
-    enum class Align { left, center, right };
-
     TextLayout();
     ~TextLayout();
     TextLayout(const TextLayout&) = delete;
     TextLayout& operator=(const TextLayout&) = delete;
 
     // Whether the layout was made from these.
-    [[nodiscard]] bool matches(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines,
-                               Align align) const;
+    [[nodiscard]] bool matches(const std::string& fontName, CGFloat size, const std::string& text,
+                               int numberOfLines) const;
     // Returns whether anything changed.
-    bool set(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines, Align align);
+    bool set(const std::string& fontName, CGFloat size, const std::string& text, int numberOfLines);
 
     // The whole block, and the last line's baseline measured down from the block's top.
     [[nodiscard]] CGSize size() const { return size_; }
@@ -40,7 +38,6 @@ private:
     CGFloat fontSize_ = -1;
     std::string text_;
     int numberOfLines_ = -1;
-    Align align_ = Align::center;
 
     PangoLayout* layout_ = nullptr;
     CGSize size_;
