@@ -55,19 +55,8 @@ void SKView::presentScene(std::shared_ptr<SKScene> scene, std::shared_ptr<SKTran
         pendingTransition_ = std::move(transition);
         return;
     }
-    if (fade_) {
-        // The newer scene takes the incoming one's place; the curtain goes on as it was.
-        if (fade_->swapped) {
-            detach(*scene_);
-            scene_ = std::move(scene);
-            attach(*scene_);
-        } else {
-            detach(*fade_->incoming);
-            fade_->incoming = std::move(scene);
-            attach(*fade_->incoming);
-        }
-        return;
-    }
+    // Scenes are presented on a click, and clicks wait for a fade's end: one fade at a time.
+    if (fade_) return;
     if (transition && transition->duration() > 0 && scene_)
         startFade(std::move(scene), *transition);
     else

@@ -34,7 +34,7 @@ public:
     // during one. A resize-fill scene takes the view's size first.
     void presentScene(std::shared_ptr<SKScene> scene);
     // The scene's didMoveToView runs when the transition starts; both scenes stand still and get
-    // no input until it ends. A scene presented during a transition replaces the incoming one.
+    // no input until it ends. A scene presented during a transition is not shown.
     void presentScene(std::shared_ptr<SKScene> scene, std::shared_ptr<SKTransition> transition);
     [[nodiscard]] const std::shared_ptr<SKScene>& scene() const { return scene_; }
     [[nodiscard]] bool isTransitioning() const { return fade_ != nullptr; }

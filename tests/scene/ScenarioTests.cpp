@@ -1,5 +1,5 @@
 // The game's rules, told as short stories on the headless stage: frames of 1/60 s, keys, clicks
-// and contacts as the game gets them.
+// and contacts as the game gets them. How each moment looks is pinned by the golden pictures.
 #include "GameStage.hpp"
 #include "SKEmitterNode.hpp"
 #include "Support.hpp"
@@ -10,22 +10,9 @@
 
 namespace {
 
-using Texts = std::vector<std::string>;
 using State = GameScene::PlayState;
 
-// The kinds of the scene's children, in order: "star", "score", "lives", a panel, "player", "pause"…
-Texts childKinds(const GameScene& s)
-{
-    Texts kinds;
-    for (auto& c : s.children())
-        kinds.push_back(c == s.scoreLabel()   ? "score"
-                        : c == s.livesLabel() ? "lives"
-                        : c == s.pauseLabel() ? "pause"
-                        : c == s.player()     ? "player"
-                                              : c->name());
-    return kinds;
-}
-
+// Nodes at every depth of the scene, all of them or the paused ones.
 int nodes(GameScene& s, bool pausedOnly)
 {
     int n = 0;
@@ -55,10 +42,7 @@ struct Play : GameStage {
         e->removeAllActions(), e->setPosition(at);
         return e;
     }
-    long played(const std::string& name) const
-    {
-        return std::count(sound.played().begin(), sound.played().end(), name);
-    }
+    long played(const std::string& name) const { return std::count(sound.played().begin(), sound.played().end(), name); }
 };
 
 } // namespace
@@ -68,25 +52,20 @@ TEST(Story, TheFirstGameOfARunWaitsBehindTheWarningUntilDevamEtIsPressed)
     for (CGPoint press : {CGPoint{400, 188}, CGPoint{335, 180}}) { // the words, the button beside them
         GameStage stage(false);
         GameScene& s = *stage.scene;
-        Texts expected(30, "star");
-        expected.insert(expected.end(), {"score", "lives", "disclaimerPanel"});
-        EXPECT_EQ(childKinds(s), expected);
-        EXPECT_EQ(s.physicsWorld().gravity(), (CGVector{0, 0}));
+        EXPECT_TRUE(stage.count("star") == 30 && s.children().size() == 33 && stage.count("disclaimerPanel") == 1);
+        EXPECT_TRUE(s.children()[30] == s.scoreLabel() && s.children()[31] == s.livesLabel()) << "stars first";
         EXPECT_EQ(s.scoreLabel()->text() + s.livesLabel()->text(), "SKOR: 0CAN: ❤️ ❤️ ❤️");
         // Nothing plays: no enemy, no move, no shot, no pause, and losing the focus changes nothing.
         for (std::uint16_t key : {SKKey::a, SKKey::d, SKKey::space, SKKey::escape, SKKey::left}) stage.press(key);
         stage.view.windowDidResignKey();
         stage.frames(120);
         EXPECT_FALSE(stage.view.isIdle()) << "the stars fall behind the warning";
-        EXPECT_EQ(nodes(s, true), 0);
-        EXPECT_EQ(stage.count("enemy") + stage.lasers().size() + stage.sound.played().size() + s.lastUpdateTime(), 0);
+        EXPECT_EQ(nodes(s, true) + stage.count("enemy") + stage.sound.played().size() + s.lastUpdateTime(), 0);
         // The panel, its title and its text are no buttons.
         for (CGPoint miss : {CGPoint{200, 400}, CGPoint{400, 412}, CGPoint{400, 260}, CGPoint{20, 20}}) stage.click(miss);
         EXPECT_EQ(s.playState(), State::warning);
         stage.click(press);
-        EXPECT_TRUE(s.playState() == State::playing && disclaimerAccepted);
-        expected.back() = "player", expected.push_back("pause");
-        EXPECT_EQ(childKinds(s), expected);
+        EXPECT_TRUE(s.playState() == State::playing && disclaimerAccepted && !stage.count("disclaimerPanel"));
         EXPECT_TRUE(s.player()->position() == (CGPoint{400, 100}) && s.pauseLabel()->isHidden());
         stage.click({400, 150});
         stage.frames();
@@ -101,19 +80,16 @@ TEST(Story, TheShipStepsEightPointsAFrameWithinItsBoundsAndFiresOneLaserAPress)
     auto& ship = *p.s.player();
     for (std::uint16_t key : {1, 13, 36, 48, 125, 126, 0xFFFF}) p.press(key);
     EXPECT_FALSE(p.s.isMovingLeft() || p.s.isMovingRight() || p.s.isGamePaused()) << "only six keys count";
-    p.press(SKKey::a);
-    p.frames();
+    p.press(SKKey::a), p.frames();
     EXPECT_EQ(ship.position(), (CGPoint{392, 100}));
     p.frames(100);
     EXPECT_EQ(ship.position().x, 25);
     p.release(SKKey::left); // either left key lets go of left
-    p.press(SKKey::right);
-    p.frames(200);
+    p.press(SKKey::right), p.frames(200);
     EXPECT_EQ(ship.position().x, 775);
     // Both held: the left step with its bound first, then the right step with its own.
     ship.setPosition({27, 100});
-    p.press(SKKey::left);
-    p.frames();
+    p.press(SKKey::left), p.frames();
     EXPECT_EQ(ship.position(), (CGPoint{33, 100}));
     p.release(SKKey::d), p.release(SKKey::a);
     // Each press, a repeat too, fires a laser thirty above the ship, with its sound.
@@ -123,13 +99,7 @@ TEST(Story, TheShipStepsEightPointsAFrameWithinItsBoundsAndFiresOneLaserAPress)
     ASSERT_EQ(p.lasers().size(), 3u);
     EXPECT_EQ(p.lasers()[0]->position(), (CGPoint{200, 130}));
     p.frames();
-    EXPECT_EQ(p.played("laser.wav"), 3);
-    EXPECT_EQ(ship.position(), (CGPoint{200, 100})) << "released keys stay released";
-    // Without a ship (behind the warning) nothing is fired.
-    GameStage warning(false);
-    warning.scene->fireLaser();
-    warning.frames();
-    EXPECT_TRUE(warning.lasers().empty() && warning.sound.played().empty());
+    EXPECT_TRUE(p.played("laser.wav") == 3 && ship.position() == (CGPoint{200, 100})) << "released keys stay released";
 }
 
 TEST(Story, EnemiesComeEveryOneAndAHalfSecondsAndFallForFourSecondsOfPlay)
@@ -139,12 +109,9 @@ TEST(Story, EnemiesComeEveryOneAndAHalfSecondsAndFallForFourSecondsOfPlay)
     ASSERT_EQ(stage.count("enemy"), 1u);
     EXPECT_EQ(stage.named("enemy").front()->position().y, 625);
     double first = stage.scene->lastEnemyTime();
-    EXPECT_EQ(first, stage.clock.now());
-    stage.clock.set(first + 1.5);
-    stage.view.tick();
+    stage.clock.set(first + 1.5), stage.view.tick();
     EXPECT_EQ(stage.count("enemy"), 1u) << "exactly 1.5 s is not enough";
-    stage.clock.set(first + 1.5 + 1e-6);
-    stage.view.tick();
+    stage.clock.set(first + 1.5 + 1e-6), stage.view.tick();
     ASSERT_EQ(stage.count("enemy"), 2u);
     stage.named("enemy").front()->removeFromParent();
     auto enemy = stage.named("enemy").front();
@@ -153,15 +120,11 @@ TEST(Story, EnemiesComeEveryOneAndAHalfSecondsAndFallForFourSecondsOfPlay)
     while (stage.count("enemy") == 1) stage.frames(), ++frames;
     EXPECT_EQ(frames, 91) << "the first frame past the 1.5 s mark";
     // A long pause in the middle of the fall does not count.
-    stage.frames(120 - 91);
-    stage.press(SKKey::escape);
-    stage.frames(600);
-    stage.press(SKKey::escape);
+    stage.frames(120 - 91), stage.press(SKKey::escape), stage.frames(600), stage.press(SKKey::escape);
     stage.frames(119);
     EXPECT_GT(enemy->position().y, -40);
     stage.frames(1);
     EXPECT_TRUE(!enemy->parent() && enemy->position().y == -40) << "gone after 240 frames of play";
-    EXPECT_FALSE(enemy->children().back()->hasActions()) << "its flame's pulse ended with it";
 }
 
 TEST(Story, EscOrLosingTheFocusPausesEveryNodeAndEscResumes)
@@ -171,7 +134,6 @@ TEST(Story, EscOrLosingTheFocusPausesEveryNodeAndEscResumes)
         GameScene& s = p.s;
         p.press(SKKey::space), p.press(SKKey::left), p.press(SKKey::d);
         p.frames(10);
-        EXPECT_FALSE(p.view.isIdle());
         if (byFocus) p.view.windowDidResignKey(), p.view.windowDidResignKey(); // a second loss does not resume
         else p.press(SKKey::escape);
         EXPECT_TRUE(s.isGamePaused() && p.view.isIdle() && !s.pauseLabel()->isHidden() && !s.isPaused());
@@ -179,19 +141,14 @@ TEST(Story, EscOrLosingTheFocusPausesEveryNodeAndEscResumes)
         EXPECT_EQ(nodes(s, true), nodes(s, false)) << "every node at every depth";
         // Nothing moves, nothing spawns, no key but ESC counts.
         CGPoint ship = s.player()->position(), laser = p.lasers().front()->position();
-        double lastUpdate = s.lastUpdateTime();
-        p.frames(200);
-        p.press(SKKey::right), p.press(SKKey::space);
-        p.frames(5);
+        p.frames(200), p.press(SKKey::right), p.press(SKKey::space), p.frames(5);
         EXPECT_TRUE(s.player()->position() == ship && p.lasers().front()->position() == laser);
         EXPECT_EQ(p.lasers().size() + p.count("enemy"), 1u);
-        EXPECT_EQ(s.lastUpdateTime(), lastUpdate);
         p.clock.advance(5); // the host slept while nothing moved
         p.press(SKKey::escape);
         EXPECT_TRUE(!s.isGamePaused() && s.pauseLabel()->isHidden() && nodes(s, true) == 0);
         EXPECT_EQ(s.lastUpdateTime(), 0) << "set afresh by the next frame";
         p.frames();
-        EXPECT_EQ(s.lastUpdateTime(), p.clock.now());
         EXPECT_EQ(s.player()->position(), ship) << "the direction needs a new key press";
         EXPECT_EQ(p.count("enemy"), 1u) << "a pause past 1.5 s: an enemy on the first frame back";
         EXPECT_NEAR(p.lasers().front()->position().y - laser.y, 490.0 / 60, 1e-9) << "one frame's step, not the sleep";
@@ -212,19 +169,15 @@ TEST(Story, LasersDestroyEnemiesForTenPointsWithAnExplosionThatIsGoneInASecond)
     }
     EXPECT_EQ(p.s.scoreLabel()->text(), "SKOR: 20");
     auto boom = std::static_pointer_cast<SKEmitterNode>(p.s.children().back());
-    p.frames(15);
-    EXPECT_EQ(p.played("explosion.wav"), 2);
-    EXPECT_GT(boom->particleCount(), 20u);
-    p.frames(15);
-    EXPECT_EQ(boom->alpha(), 1) << "full glow for half a second";
+    p.frames(30);
+    EXPECT_TRUE(p.played("explosion.wav") == 2 && boom->alpha() == 1) << "full glow for half a second";
     p.frames(15);
     EXPECT_LT(boom->alpha(), 0.6);
     p.frames(15);
     EXPECT_FALSE(boom->parent());
     // A real contact, found by the frame: a laser fired under an enemy.
     auto target = p.enemyAt({p.s.player()->position().x, 160});
-    p.press(SKKey::space);
-    p.frames();
+    p.press(SKKey::space), p.frames();
     EXPECT_TRUE(!target->parent() && p.s.score() == 30);
 }
 
@@ -246,10 +199,6 @@ TEST(Story, EachEnemyThatReachesTheShipCostsALifeTheThirdEndsTheGameAndRestartSt
     }
     p.frames();
     EXPECT_EQ(p.played("explosion.wav"), 4);
-    EXPECT_EQ(s.children().back()->position(), (CGPoint{400, 220})) << "Tekrar Dene";
-    auto total = std::static_pointer_cast<SKLabelNode>(*std::prev(s.children().end(), 2));
-    EXPECT_EQ(total->text(), "OYUN BİTTİ\nToplam Skor: 0");
-    EXPECT_EQ(total->position(), (CGPoint{400, 350}));
     EXPECT_EQ(s.player(), ship) << "the field still refers to it";
     // The total's text is no button; the button's words are.
     std::weak_ptr<GameScene> old = p.scene;
@@ -257,9 +206,14 @@ TEST(Story, EachEnemyThatReachesTheShipCostsALifeTheThirdEndsTheGameAndRestartSt
     EXPECT_FALSE(p.view.isTransitioning());
     p.click({310, 200});
     EXPECT_TRUE(p.view.isTransitioning());
+    // A fade of half a second: the old scene until its midpoint, the new one after; no input, no update.
     p.scene.reset();
-    p.frames(30);
-    EXPECT_TRUE(!p.view.isTransitioning() && old.expired()) << "the old scene is dropped whole";
+    p.frames(14);
+    EXPECT_EQ(p.view.scene(), old.lock());
+    p.frames(2), p.press(SKKey::space), p.frames(13);
+    EXPECT_TRUE(p.view.scene() != old.lock() && p.view.isTransitioning() && p.current().lastUpdateTime() == 0);
+    p.frames(1);
+    EXPECT_TRUE(!p.view.isTransitioning() && old.expired() && p.lasers().empty()) << "the old scene dropped whole";
     EXPECT_EQ(p.current().livesLabel()->text() + p.current().scoreLabel()->text(), "CAN: ❤️ ❤️ ❤️SKOR: 0");
     EXPECT_EQ(p.current().playState(), State::playing);
     p.frames();
@@ -282,17 +236,12 @@ TEST(Story, AfterTheGameEndsOnlyLasersInFlightStillScore)
     p.frames();
     EXPECT_TRUE(second->parent()) << "the second enemy found no ship left to hit";
     s.didBeginContact(contact(second, s.player()));
-    EXPECT_EQ(s.lives(), 0) << "never below zero";
-    EXPECT_EQ(p.count("restartButton"), 1u);
+    EXPECT_TRUE(s.lives() == 0 && p.count("restartButton") == 1) << "never below zero";
     auto target = p.enemyAt({late->position().x, late->position().y + 30});
     p.frames(3);
-    EXPECT_FALSE(target->parent());
-    EXPECT_EQ(s.scoreLabel()->text(), "SKOR: 20");
-    auto isTotal = [](auto& c) {
-        auto label = std::dynamic_pointer_cast<SKLabelNode>(c);
-        return label && label->text() == "OYUN BİTTİ\nToplam Skor: 10";
-    };
-    EXPECT_EQ(std::count_if(s.children().begin(), s.children().end(), isTotal), 1) << "the panel keeps its total";
+    EXPECT_TRUE(!target->parent() && s.scoreLabel()->text() == "SKOR: 20");
+    auto total = [](auto& c) { auto l = std::dynamic_pointer_cast<SKLabelNode>(c); return l ? l->text() : ""; };
+    EXPECT_EQ(total(*(s.children().end() - 3)), "OYUN BİTTİ\nToplam Skor: 10") << "the panel keeps its total";
     std::size_t lasers = p.lasers().size();
     for (std::uint16_t key : {SKKey::escape, SKKey::space, SKKey::a, SKKey::right}) p.press(key);
     p.view.windowDidResignKey();
