@@ -86,6 +86,18 @@ public:
 
     [[nodiscard]] cairo_surface_t* surface() const { return surface_.get(); }
 
+    // How many of its pixels differ from another canvas's of the same size.
+    [[nodiscard]] long differingPixels(const Canvas& other) const
+    {
+        cairo_surface_flush(surface_.get()), cairo_surface_flush(other.surface());
+        auto* a = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface_.get()));
+        auto* b = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(other.surface()));
+        long differing = 0;
+        for (int i = 0, n = cairo_image_surface_get_stride(surface_.get()) / 4 * int(height_ * scale_); i < n; ++i)
+            differing += a[i] != b[i];
+        return differing;
+    }
+
 private:
     double scale_;
     int height_;

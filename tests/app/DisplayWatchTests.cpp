@@ -76,30 +76,3 @@ TEST(WaylandProbe, AnAnsweringCompositorPassesAndMisbehavingSocketsAreNamed)
     EXPECT_EQ(WaylandProbe("nothing-here", 2).problem().rfind("cannot connect: ", 0), 0u);
     close(closing), close(silent);
 }
-
-TEST(StartupWatch, EndsTheGameWithALineWhenTheDisplayGoesOrStartUpTakesTooLong)
-{
-    // Done in time: nothing happens. Failed on its own: start-up has the last word, once.
-    { StartupWatch watch("the X display :9", -1, 5); }
-    {
-        StartupWatch watch("the X display :9", -1, 0.05);
-        EXPECT_TRUE(watch.claimLastWord());
-        std::this_thread::sleep_for(std::chrono::milliseconds(150)); // past the deadline, still here
-        EXPECT_FALSE(watch.claimLastWord());
-    }
-    EXPECT_EXIT(
-        {
-            StartupWatch watch("the X display :9", -1, 0.1);
-            pause();
-        },
-        testing::ExitedWithCode(1), "tarvenko: the X display :9 did not let the window open within 0.1 s\n");
-    EXPECT_EXIT(
-        {
-            int ends[2];
-            socketpair(AF_UNIX, SOCK_STREAM, 0, ends);
-            StartupWatch watch("the Wayland display w", ends[0], 30);
-            close(ends[1]); // the compositor goes away
-            pause();
-        },
-        testing::ExitedWithCode(1), "tarvenko: lost the Wayland display w while the window was opening\n");
-}

@@ -15,13 +15,6 @@ changed_within() { # seconds: how many pixels change between two screenshots tha
 stars_move() { [ "$(changed_within 0.3)" -gt 0 ]; }
 still_between_shots() { [ "$(changed_within 0.4)" = 0 ]; }
 laser_above() { shot && [ "$(count "$(($1 - 4))" 150 8 400 'r>0.9&&g<0.2&&b<0.2?1:0')" -gt 10 ]; }
-# The ship's x: the centre of the widest white run across its hull (stars are eroded away).
-ship_x() {
-    local box
-    box=$(convert "$work/shot.png" -crop 800x8+0+486 +repage -colorspace gray -threshold 85% \
-        -morphology Erode Square:3 -format '%@' info: 2>/dev/null)
-    [[ $box =~ ^([0-9]+)x[0-9]+\+([0-9]+) ]] && echo $((BASH_REMATCH[2] + BASH_REMATCH[1] / 2))
-}
 yellow_text() { shot && count 150 290 500 60 'r>0.9&&g>0.9&&b<0.2?1:0'; }
 paused_text() { [ "$(yellow_text)" -gt 200 ]; }
 no_paused_text() { [ "$(yellow_text)" -lt 20 ]; }
@@ -76,19 +69,6 @@ pausing() {
     until_ok 5 no_paused_text && until_ok 5 stars_move
 }
 stage pause pausing
-# Space held while steering: the desktop repeats only the last key pressed, the game keeps
-# repeating space. A second after the arrow is let go, every laser of the first press is gone,
-# so lasers above the standing ship are repeats.
-stream_above() { shot && x1=$(ship_x) && [ -n "$x1" ] && [ "$(count "$((x1 - 4))" 150 8 400 'r>0.9&&g<0.2&&b<0.2?1:0')" -gt 300 ]; }
-steering_fire() {
-    xdotool keydown space; sleep 0.2
-    xdotool keydown Left; sleep 0.5; xdotool keyup Left
-    sleep 1.2
-    stream_above; local streamed=$?
-    xdotool keyup space
-    [ "$streamed" = 0 ]
-}
-stage steering-fire steering_fire
 # Ctrl+Q ends the process with status 0.
 quit_game
 expect close-status [ "$status" = 0 ]

@@ -7,11 +7,8 @@
 // drawing every sixth frame and comparing every sixtieth; each minute it reports the nodes and
 // the memory in use, and fails if either keeps growing past its bound.
 #include "GameStage.hpp"
+#include "Support.hpp"
 
-#include <cairo.h>
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <random>
 
@@ -24,35 +21,28 @@ TEST(RandomPlay, EveryFrameDrawnInPartsEqualsItDrawnWhole)
     stage.scene.reset(); // a restart must free the first scene
     std::mt19937 random(5);
     auto chance = [&](double p) { return std::uniform_real_distribution<double>(0, 1)(random) < p; };
-    cairo_surface_t* surfaces[] = {cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 600),
-                                   cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 600)};
-    cairo_t* kept = cairo_create(surfaces[0]);
-    cairo_t* whole = cairo_create(surfaces[1]);
+    Canvas kept(800, 600), whole(800, 600);
+    int steering = 0, nextShot = 0, pauses = 0, mostNodes = 0;
     bool firing = false;
-    int steering = 0, nextShot = 0, paused = 0, mostNodes = 0;
     [[maybe_unused]] double baselineMb = 0; // read only where resident memory means something
     for (long frame = 1, frames = soak ? std::atol(soak) * 3600 : 1500; frame <= frames; ++frame) {
         if (chance(0.02)) firing = !firing, nextShot = 0;
         if (firing && --nextShot <= 0) stage.press(SKKey::space), nextShot = 2 + int(random() % 3);
         if (chance(0.03)) {
-            int to = int(random() % 3) - 1;
             stage.release(steering < 0 ? SKKey::left : SKKey::right);
-            if (to) stage.press(to < 0 ? SKKey::left : SKKey::right);
-            steering = to;
+            if ((steering = int(random() % 3) - 1)) stage.press(steering < 0 ? SKKey::left : SKKey::right);
         }
+        using enum GameScene::PlayState;
         auto state = stage.current().playState();
-        if (state == GameScene::PlayState::playing && chance(0.01)) {
-            stage.release(SKKey::left), stage.release(SKKey::right), steering = 0;
+        if (state == playing && chance(0.01)) {
+            stage.release(SKKey::left), stage.release(SKKey::right), steering = 0, ++pauses;
             chance(0.5) ? stage.press(SKKey::escape) : stage.view.windowDidResignKey();
-            ++paused;
-        } else if (state == GameScene::PlayState::paused && chance(0.05)) {
-            stage.press(SKKey::escape);
         }
-        if (state == GameScene::PlayState::warning && chance(0.05)) stage.click({400, 188});
-        if (state == GameScene::PlayState::gameOver && chance(0.02)) stage.click({400, 220});
+        if (state == paused && chance(0.05)) stage.press(SKKey::escape);
+        if (state == warning && chance(0.05)) stage.click({400, 188});
+        if (state == gameOver && chance(0.02)) stage.click({400, 220});
         double dt = GameStage::frameTime * std::uniform_real_distribution<double>(0.5, 1.5)(random);
-        if (stage.view.isIdle()) dt += std::uniform_real_distribution<double>(0, 5)(random);
-        stage.clock.advance(dt);
+        stage.clock.advance(dt + (stage.view.isIdle() ? std::uniform_real_distribution<double>(0, 5)(random) : 0));
         stage.view.tick();
         if (soak) mostNodes = std::max(mostNodes, stage.nodeCount());
         if (soak && frame % 3600 == 0) {
@@ -69,17 +59,10 @@ TEST(RandomPlay, EveryFrameDrawnInPartsEqualsItDrawnWhole)
 #endif
         }
         if (soak && frame % 6) continue;
-        stage.view.render(kept, 1, !chance(0.02));
+        stage.view.render(kept.cr(), 1, !chance(0.02));
         if (soak && frame % 60) continue;
-        stage.view.render(whole, 1);
-        cairo_surface_flush(surfaces[0]), cairo_surface_flush(surfaces[1]);
-        auto* a = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surfaces[0]));
-        auto* b = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surfaces[1]));
-        int differing = 0;
-        for (int i = 0; i < 800 * 600; ++i) differing += ((a[i] ^ b[i]) & 0xffffffu) != 0;
-        ASSERT_EQ(differing, 0) << "frame " << frame << ", play state " << int(state);
+        stage.view.render(whole.cr(), 1);
+        ASSERT_EQ(kept.differingPixels(whole), 0) << "frame " << frame << ", play state " << int(state);
     }
-    EXPECT_GT(paused, 5);
-    cairo_destroy(kept), cairo_destroy(whole);
-    for (auto* s : surfaces) cairo_surface_destroy(s);
+    EXPECT_GT(pauses, 5);
 }
