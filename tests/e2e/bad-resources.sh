@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The installed game with a resource broken, without an audio device or sound card, without
-# fonts: one clear line on stderr naming the cause, play goes on, nothing on stdout, a clean exit.
+# The installed game with a sound or scene file broken, without an audio device or sound card,
+# without fonts: one clear line on stderr naming the cause, play goes on, nothing on stdout, a clean exit.
 #   bad-resources.sh BUILD_DIR
 set -uo pipefail
 build=$1
@@ -11,35 +11,25 @@ cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAILED: instal
 data=$prefix/share/tarvenko
 
 game_bin=$prefix/games/tarvenko
-# scenario name, what breaks it, the words of its one stderr line, and "hit" for the
-# emitter file, read on every hit: play sweeps and fires until one lands.
+# scenario name, what breaks it, the words of its one stderr line. (A broken emitter file, read
+# on every hit, is the stories' and the parser's to show: hits here would need luck.)
 scenario() {
-    local name=$1 breaks=$2 word=$3 hit=${4:-}
+    local name=$1 breaks=$2 word=$3
     rm -rf "$data.saved" && cp -r "$data" "$data.saved"
     (cd "$data" && eval "$breaks")
     start "$game_bin"
     check "$name-panel" panel_shown
     click 400 188
     check "$name-plays" ship_at 400
-    if [ -n "$hit" ]; then
-        ( for i in $(seq 200); do
-              if [ $((i % 4)) -lt 2 ]; then key=Left; else key=Right; fi
-              xdotool keydown $key key space sleep 0.1 key space sleep 0.1 keyup $key 2>/dev/null || exit 0
-          done ) &
-        local player=$!
-        expect "$name-hit" until_ok 40 grep -q "$word" "$work/err"
-        kill "$player" 2>/dev/null; wait "$player" 2>/dev/null
-        sleep 0.5 # a few more hits, to see that the cause is told once
-    fi
+    xdotool key space key space
+    sleep 0.3
     quit_game
     expect "$name-exit" [ "$status" = 0 ]
-    # A file that cannot be used is a missing one to the game, which says so on stdout per hit.
-    expect "$name-stdout-only-the-game's-line" [ -z "$(grep -v "^Hata: 'Explosion.sks' dosyası Xcode projesinde bulunamadı!$" "$work/out")" ]
+    expect "$name-quiet-stdout" [ ! -s "$work/out" ]
     expect "$name-one-line-saying-$word" one_line_saying "$word"
     [ "$failed" = 0 ] || sed "s/^/    $name stderr: /" "$work/err"
     rm -rf "$data" && mv "$data.saved" "$data"
 }
-scenario emitter-nan "echo '{\"speed\": NaN}' > Explosion.emitter.json" "Explosion.emitter.json" hit
 scenario laser-not-a-wave "echo 'not a sound' > laser.wav" "laser.wav is not a WAV file"
 scenario scene-malformed "echo '{\"size\": [800' > GameScene.scene.json" "GameScene.scene.json"
 SDL_AUDIODRIVER=no-such-device scenario no-audio-device ":" "silently"
