@@ -35,7 +35,8 @@ TEST(Letterbox, TheViewFillsWhatFitsCentredClicksComeBackThroughItAndWindowsOpen
 
 // The ground laid first in main: closed streams on /dev/null, a reader gone no end, a stop signal
 // ending start-up at once with status 0 and, once started, handed to the frame loop as a quit;
-// libraries hushed while the game's own lines still get through.
+// libraries hushed while the game's own lines still get through, each on one line, whatever it holds,
+// and each cause told once.
 TEST(Process, StreamsSignalsAndHushedLibraries)
 {
     auto onNull = [](int fd) { return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)) == "/dev/null"; };
@@ -59,8 +60,9 @@ TEST(Process, StreamsSignalsAndHushedLibraries)
     {
         process::Hush hush;
         std::fputs("a library's chatter\n", stderr), std::fflush(stderr);
-        Diagnostics::tell("the game's line");
+        Diagnostics::tell("the game's line\nx\r\t\x1b[2J\x7fé");
     }
-    std::fputs("after\n", stderr), std::fflush(stderr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "tarvenko: the game's line\nafter\n");
+    Diagnostics::tellOnce("cause a", "a: bad"), Diagnostics::tellOnce("cause a", "a: again"), Diagnostics::tell("b");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "tarvenko: the game's line\\nx\\r\\t\\x1b[2J\\x7fé\n"
+                                                      "tarvenko: a: bad\ntarvenko: b\n");
 }

@@ -14,11 +14,9 @@ using Heard = std::vector<std::string>;
 
 struct Ear : SKScene {
     Heard heard;
-    static std::string name(std::uint16_t key)
+    static std::string name(std::uint16_t k)
     {
-        const std::map<std::uint16_t, std::string> names{
-            {SKKey::left, "left"}, {SKKey::right, "right"}, {SKKey::space, "space"}, {SKKey::escape, "escape"}};
-        return names.count(key) ? names.at(key) : std::to_string(key);
+        return k == SKKey::left ? "left" : k == SKKey::right ? "right" : k == SKKey::space ? "space" : "escape";
     }
     void keyDown(const SKEvent& e) override { heard.push_back("down " + name(e.keyCode())); }
     void keyUp(const SKEvent& e) override { heard.push_back("up " + name(e.keyCode())); }

@@ -28,21 +28,3 @@ TEST(SKBundle, FindsPlainFilesBesideTheBinFolderAndSaysWhyOthersCannotBeUsed)
     EXPECT_EXIT(_exit((geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) && unreadable() ? 0 : 1),
                 testing::ExitedWithCode(0), "") << "locked.wav cannot be read";
 }
-
-TEST(Diagnostics, EachCauseIsToldOnceOnOneLineWithTheGamesName)
-{
-    {
-        Diagnostics::Capture capture;
-        Diagnostics::tellOnce("emitter a", "emitter a: bad");
-        Diagnostics::tellOnce("emitter a", "emitter a: bad");
-        Diagnostics::tellOnce("emitter b", "emitter b: bad");
-        Diagnostics::tell("no audio"), Diagnostics::tell("no audio");
-        EXPECT_EQ(capture.take(), (std::vector<std::string>{"emitter a: bad", "emitter b: bad", "no audio", "no audio"}));
-        EXPECT_TRUE(capture.take().empty());
-    }
-    testing::internal::CaptureStderr();
-    Diagnostics::tellOnce("emitter a", "emitter a: bad"); // a new capture, or none, has told nothing yet
-    Diagnostics::tell("cannot reach the X display :1\nx\r\t\x1b[2J\x7fé");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "tarvenko: emitter a: bad\ntarvenko: cannot reach the X display :1\\nx\\r\\t\\x1b[2J\\x7fé\n");
-}
