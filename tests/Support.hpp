@@ -53,9 +53,7 @@ struct ViewStage {
 };
 
 // An image surface to render into and probe, in scene points with y up.
-struct Pixel {
-    int r, g, b, a;
-};
+struct Pixel { int r, g, b, a; };
 
 class Canvas {
 public:

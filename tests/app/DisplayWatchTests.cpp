@@ -35,12 +35,7 @@ struct Compositor {
             }
         });
     }
-    ~Compositor()
-    {
-        stop = true;
-        loop.join();
-        wl_display_destroy(display);
-    }
+    ~Compositor() { stop = true, loop.join(), wl_display_destroy(display); }
 };
 
 } // namespace
@@ -67,11 +62,7 @@ TEST(WaylandProbe, AnAnsweringCompositorPassesAndMisbehavingSocketsAreNamed)
     EXPECT_TRUE(closed.problem().starts_with("the connection failed: ") && closed.fd() == -1) << closed.problem();
 
     int silent = listeningSocket(runtime.dir, "silent");
-    auto started = std::chrono::steady_clock::now();
-    WaylandProbe quiet("silent", 0.2);
-    double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    EXPECT_EQ(quiet.problem(), "no answer within 0.2 s");
-    EXPECT_LT(waited, 5) << "given up at the deadline, not waited on for ever";
+    EXPECT_EQ(WaylandProbe("silent", 0.2).problem(), "no answer within 0.2 s") << "given up at the deadline";
 
     EXPECT_EQ(WaylandProbe("nothing-here", 2).problem().rfind("cannot connect: ", 0), 0u);
     close(closing), close(silent);

@@ -20,7 +20,6 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 
-#include <cerrno>
 #include <cstdlib>
 
 namespace {
@@ -42,11 +41,9 @@ struct Helper {
             _exit(127);
         }
         close(ends[1]);
-        char c;
-        for (ssize_t n; tells && (n = read(ends[0], &c, 1)) != 0 && c != '\n';)
-            if (n > 0) told += c;
-            else if (errno != EINTR) break;
-        close(ends[0]);
+        FILE* in = fdopen(ends[0], "r");
+        for (int c; tells && (c = std::fgetc(in)) != EOF && c != '\n';) told += char(c);
+        std::fclose(in);
     }
     ~Helper() { kill(pid, SIGTERM), waitpid(pid, nullptr, 0); }
 };
@@ -81,39 +78,25 @@ std::string geometry(SDL_Window* w)
     return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + "x" + std::to_string(height);
 }
 
-// The window on SDL's headless driver, showing a stage.
-struct Host {
-    GameStage stage{false};
-    std::unique_ptr<SDLHost> host;
-    SDL_Window* window = nullptr;
-    Host()
-    {
-        unsetenv("WAYLAND_DISPLAY"), unsetenv("DISPLAY"), unsetenv("GDK_SCALE");
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        host = openHost();
-        window = theWindow();
-    }
-    // The window's pixel at (x, y), y down, as 0xRRGGBB.
-    std::uint32_t pixel(int x, int y) const
-    {
-        SDL_Surface* s = SDL_GetWindowSurface(window);
-        return static_cast<const std::uint32_t*>(s->pixels)[y * s->pitch / 4 + x] & 0xFFFFFF;
-    }
-    bool push(SDL_Event e) { return SDL_PushEvent(&e) == 1 && host->deliverEvents(stage.view); }
-    bool windowEvent(Uint8 what)
-    {
-        SDL_Event e{SDL_WINDOWEVENT};
-        e.window.event = what;
-        return push(e);
-    }
-    void frame() { stage.frames(1), host->present(stage.view); }
-};
-
 } // namespace
 
+// On SDL's headless driver, showing a stage.
 TEST(SDLHost, DrawsTheFieldLetterboxedAtEveryWindowShapeAndClicksLandWhereTheyAreDrawn)
 {
-    Host h;
+    unsetenv("WAYLAND_DISPLAY"), unsetenv("DISPLAY"), unsetenv("GDK_SCALE"), setenv("SDL_VIDEODRIVER", "dummy", 1);
+    struct {
+        GameStage stage{false};
+        std::unique_ptr<SDLHost> host = openHost();
+        SDL_Window* window = theWindow();
+        std::uint32_t pixel(int x, int y) const // y down, as 0xRRGGBB
+        {
+            SDL_Surface* s = SDL_GetWindowSurface(window);
+            return static_cast<const std::uint32_t*>(s->pixels)[y * s->pitch / 4 + x] & 0xFFFFFF;
+        }
+        bool push(SDL_Event e) { return SDL_PushEvent(&e) == 1 && host->deliverEvents(stage.view); }
+        bool windowEvent(Uint8 what) { return push({.window = {SDL_WINDOWEVENT, 0, 0, what}}); }
+        void frame() { stage.frames(1), host->present(stage.view); }
+    } h;
     ASSERT_TRUE(h.host && h.window) << SDL_GetError();
     EXPECT_TRUE(geometry(h.window).ends_with(" 800x600")) << "the largest whole fit of the 1024 × 768 screen";
     h.frame();
@@ -211,11 +194,8 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
     SDL_Event f11{SDL_KEYDOWN};
     f11.key.keysym = {SDL_SCANCODE_F11, SDLK_F11, KMOD_NONE, 0};
     for (const char* expected : {"0,0 1024x768", "112,84 800x600"}) {
-        SDL_PushEvent(&f11);
-        EXPECT_TRUE(host->deliverEvents(stage.view));
-        XSync(display, False);
-        SDL_Delay(50);
-        SDL_PumpEvents();
+        EXPECT_TRUE(SDL_PushEvent(&f11) && host->deliverEvents(stage.view));
+        XSync(display, False), SDL_Delay(50), SDL_PumpEvents();
         EXPECT_EQ(geometry(w), expected);
     }
     // A window manager owns the screen's WM_S0, or names itself on the root window.

@@ -25,9 +25,7 @@ struct Ear : SKScene {
 // A pad's button going down or up, as SDL tells it.
 SDL_Event padButton(SDL_JoystickID which, SDL_GameControllerButton b, bool down)
 {
-    SDL_Event e{Uint32(down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP)};
-    e.cbutton.which = which, e.cbutton.button = Uint8(b);
-    return e;
+    return {.cbutton = {Uint32(down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP), 0, which, Uint8(b)}};
 }
 
 struct Listening : ViewStage {
@@ -59,9 +57,7 @@ TEST(Keys, TheGameHearsItsSixKeysAndTheHostKeysTakeExactlyTheirModifiersOnTheirP
                              {SDL_SCANCODE_ESCAPE, 53}, {SDL_SCANCODE_LEFT, 123}, {SDL_SCANCODE_RIGHT, 124}})
         EXPECT_EQ(virtualKeyCode(code), key);
     auto host = [](SDL_Keycode sym, int mod, Uint32 type = SDL_KEYDOWN, bool repeat = false) {
-        SDL_KeyboardEvent e{type};
-        e.repeat = repeat, e.keysym.sym = sym, e.keysym.mod = Uint16(mod);
-        return hostKey(e);
+        return hostKey({type, 0, 0, 0, Uint8(repeat), 0, 0, {SDL_SCANCODE_UNKNOWN, sym, Uint16(mod), 0}});
     };
     using enum HostKey;
     EXPECT_EQ(host(SDLK_q, KMOD_RCTRL | KMOD_CAPS | KMOD_NUM | KMOD_SCROLL), quit) << "lock keys aside";
@@ -98,9 +94,8 @@ TEST(HeldFire, SpaceKeepsFiringWhileSteeringAndUntilNeitherKeyNorPadHoldsIt)
     l.fire.repeat(l.view, 13);
     EXPECT_EQ(l.take(), (Heard{"down space", "up space"}));
     // The pad's own press fires at once; Start is ESC; other buttons do nothing.
-    l.button(2, SDL_CONTROLLER_BUTTON_A, true, 14);
-    l.button(2, SDL_CONTROLLER_BUTTON_START, true), l.button(2, SDL_CONTROLLER_BUTTON_START, false);
-    l.button(2, SDL_CONTROLLER_BUTTON_B, true), l.button(2, SDL_CONTROLLER_BUTTON_BACK, true);
+    l.button(2, SDL_CONTROLLER_BUTTON_A, true, 14), l.button(2, SDL_CONTROLLER_BUTTON_START, true);
+    l.button(2, SDL_CONTROLLER_BUTTON_START, false), l.button(2, SDL_CONTROLLER_BUTTON_B, true);
     EXPECT_EQ(l.take(), (Heard{"down space", "down escape", "up escape"}));
     // Focus lost: nothing held repeats, and the release the game no longer waits for says nothing.
     l.fire.forget();
@@ -120,18 +115,12 @@ TEST(Gamepad, SouthPressesTheShownPanelButtonWhichNeitherFiresNorRepeats)
     HeldFire fire{{0.5, 0.1}};
     Gamepad pad{panelButtonNames, fire};
     auto south = [&](bool down, double now) { pad.handle(padButton(7, SDL_CONTROLLER_BUTTON_A, down), stage.view, now); };
-    stage.frames();
-    south(true, 1.0);
-    EXPECT_EQ(stage.scene->playState(), GameScene::PlayState::playing) << "Devam Et pressed";
-    fire.repeat(stage.view, 3.0);
-    stage.frames();
-    EXPECT_TRUE(stage.lasers().empty()) << "the press that continued fires nothing, now or held";
-    south(false, 3.1), south(true, 4.0);
-    stage.frames();
+    stage.frames(), south(true, 1.0), fire.repeat(stage.view, 3.0), stage.frames();
+    EXPECT_TRUE(stage.scene->playState() == GameScene::PlayState::playing && stage.lasers().empty())
+        << "Devam Et pressed; the press fires nothing, now or held";
+    south(false, 3.1), south(true, 4.0), stage.frames();
     EXPECT_EQ(stage.lasers().size(), 1u) << "in play the south button fires";
-    south(false, 4.1);
-    stage.scene->gameOver();
-    south(true, 5.0);
+    south(false, 4.1), stage.scene->gameOver(), south(true, 5.0);
     EXPECT_TRUE(stage.view.isTransitioning()) << "Tekrar Dene pressed: the restart fades in";
 }
 

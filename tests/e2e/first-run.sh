@@ -6,15 +6,13 @@ set -uo pipefail
 bin=$1
 source "$(dirname "$0")/lib.sh"
 
-score_pixels() { count 40 540 120 30 'r>0.9&&g>0.9&&b>0.9?1:0'; }
-score_and_hearts() { shot && [ "$(score_pixels)" -gt 20 ] && [ "$(count 560 535 180 35 'r>0.8&&g<0.35&&b<0.35?1:0')" -gt 150 ]; }
+score_and_hearts() { shot && [ "$(count 40 540 120 30 'r>0.9&&g>0.9&&b>0.9?1:0')" -gt 20 ] && [ "$(count 560 535 180 35 'r>0.8&&g<0.35&&b<0.35?1:0')" -gt 150 ]; }
 changed_within() { # seconds: how many pixels change between two screenshots that far apart
     shot && cp "$work/shot.png" "$work/a.png" && sleep "$1" && shot &&
         compare -metric AE "$work/a.png" "$work/shot.png" null: 2>&1 | cut -d' ' -f1
 }
 stars_move() { [ "$(changed_within 0.3)" -gt 0 ]; }
 still_between_shots() { [ "$(changed_within 0.4)" = 0 ]; }
-laser_above() { shot && [ "$(count "$(($1 - 4))" 150 8 400 'r>0.9&&g<0.2&&b<0.2?1:0')" -gt 10 ]; }
 paused_text() { shot && [ "$(count 150 290 500 60 'r>0.9&&g>0.9&&b<0.2?1:0')" -gt 200 ]; }
 
 # First run: the panel over moving stars, the score and three red hearts above it.
@@ -46,16 +44,6 @@ bounds() {
     [ "$left" = 0 ] && [ "$right" = 0 ]
 }
 stage bounds bounds
-# A shot from the right bound: seen in flight, or it met an enemy at once and the score changed.
-laser_or_scored() { laser_above 775 || [ "$(score_pixels)" != "$scored_before" ]; }
-firing() {
-    xdotool keydown d; until_ok 5 ship_at 775; local there=$?; xdotool keyup d
-    [ "$there" = 0 ] && shot || return 1
-    scored_before=$(score_pixels)
-    xdotool key space
-    until_ok 3 laser_or_scored
-}
-stage laser firing
 # ESC pauses: the message in yellow, and nothing moving.
 pausing() { xdotool key Escape; until_ok 5 paused_text && until_ok 5 still_between_shots; }
 stage pause pausing

@@ -9,10 +9,9 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayf
 xvfb=$!
 read -r -t 10 display <"$work/displayfd" || { echo "FAILED: no X server"; kill "$xvfb"; rm -rf "$work"; exit 1; }
 game=""
-others="" # more processes of a test's own, stopped with the server
 cleanup() {
     [ -n "$game" ] && kill "$game" 2>/dev/null
-    [ -n "$others" ] && kill $others 2>/dev/null
+    [ -n "${weston:-}" ] && kill "$weston" 2>/dev/null
     kill "$xvfb" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
@@ -37,9 +36,8 @@ pixel() { local x=$(($1 + ox)); convert "$work/shot.png" -format "%[fx:int(255*p
 # How many pixels of a scene rect (x, y = its bottom-left, w, h) pass an fx test.
 count() { convert "$work/shot.png" -crop "$3x$4+$(($1 + ox))+$((600 - $2 - $4))" +repage -fx "$5" -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null; }
 near() { # "r g b" r g b tolerance
-    local p=($1); local t=$5
-    [ ${#p[@]} = 3 ] && [ $((p[0] - $2)) -le $t ] && [ $(($2 - p[0])) -le $t ] && [ $((p[1] - $3)) -le $t ] &&
-        [ $(($3 - p[1])) -le $t ] && [ $((p[2] - $4)) -le $t ] && [ $(($4 - p[2])) -le $t ]
+    awk -v p="$1" -v q="$2 $3 $4" -v t="$5" 'BEGIN { n = split(p, a); split(q, b)
+        for (i = 1; i <= 3; i++) if (n != 3 || a[i] - b[i] > t || b[i] - a[i] > t) exit 1 }'
 }
 verdict() { # name status [shot]: counts a check; a failed one with a screenshot keeps it
     if [ "$2" = 0 ]; then passed=$((passed + 1)); return; fi

@@ -9,7 +9,6 @@ build=$1
 source "$(dirname "$0")/lib.sh"
 
 weston_up tarvenko-test 1000 600
-others=$weston
 window_of --class "Weston Compositor"
 ox=100
 

@@ -31,13 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Drawn, as a scene shows it.
     static ManualClock clock;
     static SilentSoundPlayer sound;
-    static cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 64);
-    static cairo_t* cr = cairo_create(surface);
+    static SKView view({64, 64}, clock, sound);
+    static cairo_t* cr = cairo_create(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 64));
     auto scene = std::make_shared<SKScene>(CGSize{64, 64});
-    emitter->setPosition({32, 32});
-    scene->addChild(emitter);
-    SKView view({64, 64}, clock, sound);
-    view.presentScene(scene);
+    emitter->setPosition({32, 32}), scene->addChild(emitter), view.presentScene(scene);
     view.render(cr, 1);
     return 0;
 }

@@ -36,11 +36,7 @@ TEST(MixerSoundPlayer, LoadsEachFileOnceNamesEachBadFileOnceAndSleepsWhenSuspend
         // Counts the mixer's passes: its thread runs one for every buffer it fills.
         static std::atomic<int> mixes;
         Mix_SetPostMix([](void*, Uint8*, int) { ++mixes; }, nullptr);
-        auto passesWithin = [&](int ms) {
-            int before = mixes;
-            SDL_Delay(ms);
-            return mixes - before;
-        };
+        auto passesWithin = [&](int ms) { return mixes.exchange(0), SDL_Delay(ms), mixes.load(); };
         EXPECT_GT(passesWithin(200), 0) << "a running mixer fills buffers, silent or not";
         player.suspend(true);
         player.play("laser.wav");

@@ -9,21 +9,17 @@
 
 namespace {
 
-// Records every contact as "a+b" by the nodes' names, in delivery order.
-struct Recorder : SKPhysicsContactDelegate {
+// A world that records every contact as "a+b" by the nodes' names, in delivery order.
+struct World : SKPhysicsContactDelegate {
+    std::shared_ptr<SKScene> scene = std::make_shared<SKScene>(CGSize{800, 600});
     std::vector<std::string> begun;
     std::function<void(const SKPhysicsContact&)> onContact;
+    World() { scene->physicsWorld().setContactDelegate(this); }
     void didBeginContact(const SKPhysicsContact& c) override
     {
         begun.push_back(c.bodyA->node()->name() + "+" + c.bodyB->node()->name());
         if (onContact) onContact(c);
     }
-};
-
-struct World {
-    std::shared_ptr<SKScene> scene = std::make_shared<SKScene>(CGSize{800, 600});
-    Recorder recorder;
-    World() { scene->physicsWorld().setContactDelegate(&recorder), scene->physicsWorld().setGravity({0, 0}); }
 
     std::shared_ptr<SKNode> body(const std::string& name, CGPoint at, CGSize size, std::uint32_t category,
                                  std::uint32_t test, SKNode* parent = nullptr)
@@ -35,12 +31,7 @@ struct World {
         (parent ? parent : scene.get())->addChild(node);
         return node;
     }
-    std::vector<std::string> step()
-    {
-        recorder.begun.clear();
-        scene->simulatePhysics();
-        return recorder.begun;
-    }
+    std::vector<std::string> step() { return begun.clear(), scene->simulatePhysics(), begun; }
 };
 
 using Names = std::vector<std::string>;
@@ -116,11 +107,11 @@ TEST(SKPhysicsWorld, TouchingEdgesBrokenBodiesAndNodesRemovedOnTheWay)
     for (auto [name, x] : {std::pair{"enemy1", 390}, {"enemy2", 410}}) w.body(name, {double(x), 110}, {50, 45}, 4, 3);
     w.body("shot", {600, 100}, {4, 15}, 2, 4);
     for (auto [name, x] : {std::pair{"enemy3", 600}, {"enemy4", 601}}) w.body(name, {double(x), 110}, {50, 45}, 4, 3);
-    w.recorder.onContact = [](const SKPhysicsContact& c) {
+    w.onContact = [](const SKPhysicsContact& c) {
         c.bodyA->node()->removeFromParent(), c.bodyB->node()->removeFromParent();
     };
     EXPECT_EQ(w.step(), (Names{"ship+enemy1", "shot+enemy3"}));
-    w.recorder.onContact = [](const SKPhysicsContact& c) { c.bodyB->node()->setPhysicsBody(nullptr); };
+    w.onContact = [](const SKPhysicsContact& c) { c.bodyB->node()->setPhysicsBody(nullptr); };
     for (auto [name, x] : {std::pair{"a", 50}, {"b", 52}, {"c", 54}}) w.body(name, {double(x), 500}, {10, 10}, 1, 1);
     EXPECT_EQ(w.step(), (Names{"a+b", "a+c"}));
 }

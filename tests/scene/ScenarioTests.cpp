@@ -20,12 +20,6 @@ int nodes(GameScene& s, bool pausedOnly)
     return n;
 }
 
-long explosions(const GameScene& s)
-{
-    return std::count_if(s.children().begin(), s.children().end(),
-                         [](auto& c) { return std::dynamic_pointer_cast<SKEmitterNode>(c) != nullptr; });
-}
-
 SKPhysicsContact contact(const std::shared_ptr<SKNode>& a, const std::shared_ptr<SKNode>& b)
 {
     return {a->physicsBody(), b->physicsBody()};
@@ -122,7 +116,7 @@ TEST(Story, EnemiesComeEveryOneAndAHalfSecondsAndFallForFourSecondsOfPlay)
     // A long pause in the middle of the fall does not count.
     stage.frames(120 - 91), stage.press(SKKey::escape), stage.frames(600), stage.press(SKKey::escape);
     stage.frames(119);
-    EXPECT_GT(enemy->position().y, -40);
+    EXPECT_TRUE(enemy->parent() && enemy->position().y > -40);
     stage.frames(1);
     EXPECT_TRUE(!enemy->parent() && enemy->position().y == -40) << "gone after 240 frames of play";
 }
@@ -147,7 +141,6 @@ TEST(Story, EscOrLosingTheFocusPausesEveryNodeAndEscResumes)
         p.clock.advance(5); // the host slept while nothing moved
         p.press(SKKey::escape);
         EXPECT_TRUE(!s.isGamePaused() && s.pauseLabel()->isHidden() && nodes(s, true) == 0);
-        EXPECT_EQ(s.lastUpdateTime(), 0) << "set afresh by the next frame";
         p.frames();
         EXPECT_EQ(s.player()->position(), ship) << "the direction needs a new key press";
         EXPECT_EQ(p.count("enemy"), 1u) << "a pause past 1.5 s: an enemy on the first frame back";
@@ -187,19 +180,20 @@ TEST(Story, EachEnemyThatReachesTheShipCostsALifeTheThirdEndsTheGameAndRestartSt
     GameScene& s = p.s;
     auto ship = s.player();
     const char* hearts[] = {"CAN: ❤️ ❤️ 🖤", "CAN: ❤️ 🖤 🖤", "CAN: 🖤 🖤 🖤"};
+    auto isExplosion = [](auto& c) { return std::dynamic_pointer_cast<SKEmitterNode>(c) != nullptr; };
+    auto explosions = [&] { return std::count_if(s.children().begin(), s.children().end(), isExplosion); };
     for (int hit = 0; hit < 3; ++hit) {
         auto enemy = p.enemyAt({ship->position().x + 10, ship->position().y + 40});
-        long before = explosions(s);
+        long before = explosions();
         p.frames();
         EXPECT_FALSE(enemy->parent());
         EXPECT_EQ(s.livesLabel()->text(), hearts[hit]);
-        EXPECT_EQ(explosions(s), before + (hit < 2 ? 1 : 2)) << "the enemy's, and at the last the ship's";
+        EXPECT_EQ(explosions(), before + (hit < 2 ? 1 : 2)) << "the enemy's, and at the last the ship's";
         EXPECT_EQ(s.isGamePaused(), hit == 2);
         EXPECT_EQ(bool(ship->parent()), hit < 2) << "no protection, no knock-back";
     }
     p.frames();
-    EXPECT_EQ(p.played("explosion.wav"), 4);
-    EXPECT_EQ(s.player(), ship) << "the field still refers to it";
+    EXPECT_TRUE(p.played("explosion.wav") == 4 && s.player() == ship) << "the field still refers to it";
     // The total's text is no button; the button's words are.
     std::weak_ptr<GameScene> old = p.scene;
     p.click({400, 350});
