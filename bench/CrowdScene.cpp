@@ -76,7 +76,6 @@ public:
     void didMoveToView(SKView&) override
     {
         setBackgroundColor(SKColor::blackColor());
-        physicsWorld().setGravity({0, 0});
         physicsWorld().setContactDelegate(this);
         const SKColor clear = SKColor::clearColor();
 

@@ -44,7 +44,6 @@ void ContactPass2000Against200(benchmark::State& state)
     XorShift rng;
     auto scene = std::make_shared<SKScene>(CGSize{800, 600});
     Counter counter;
-    scene->physicsWorld().setGravity({0, 0});
     scene->physicsWorld().setContactDelegate(&counter);
     std::vector<std::shared_ptr<SKNode>> enemies, lasers;
     for (int i = 0; i < 200; ++i) {

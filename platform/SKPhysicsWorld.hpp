@@ -9,15 +9,13 @@ class ContactPass;
 class SKNode;
 class SKPhysicsContactDelegate;
 
+// Bodies only report contacts here: nothing falls or moves by itself (the game's world has no
+// gravity, and its nodes move by actions).
 class SKPhysicsWorld {
 public:
     SKPhysicsWorld();
     ~SKPhysicsWorld();
 
-    // Kept as set: no body here falls or moves by itself (the game's world has no gravity and its
-    // nodes move by actions), so the world only reports contacts.
-    void setGravity(CGVector gravity) { gravity_ = gravity; }
-    [[nodiscard]] CGVector gravity() const { return gravity_; }
     // Not owned: the delegate is usually the scene that owns this world.
     void setContactDelegate(SKPhysicsContactDelegate* delegate) { contactDelegate_ = delegate; }
     [[nodiscard]] SKPhysicsContactDelegate* contactDelegate() const { return contactDelegate_; }
@@ -27,7 +25,6 @@ public:
     void simulate(SKNode& root);
 
 private:
-    CGVector gravity_{0, -9.8};
     SKPhysicsContactDelegate* contactDelegate_ = nullptr;
     std::unique_ptr<ContactPass> contacts_;
     std::vector<std::shared_ptr<SKNode>> delivering_;

@@ -283,7 +283,6 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
         cairoDrew = true;
     }
     if (spritesDrew) cairo_surface_mark_dirty(surface);
-    tracking_ = false;
     items_.clear();
     cairo_restore(cr);
 }

@@ -14,7 +14,6 @@ struct SKView::Fade {
     std::shared_ptr<SKScene> incoming;
     std::shared_ptr<SKNode> curtain = SKNode::node();
     SKColor color;
-    bool swapped = false;
     bool finished = false;
 };
 
@@ -86,7 +85,6 @@ void SKView::startFade(std::shared_ptr<SKScene> scene, const SKTransition& trans
         SKAction::runBlock([this, fade] {
             if (scene_) detach(*scene_);
             scene_ = std::move(fade->incoming);
-            fade->swapped = true;
         }),
         SKAction::fadeAlphaTo(0, half),
         SKAction::runBlock([fade] { fade->finished = true; }),

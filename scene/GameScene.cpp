@@ -19,7 +19,6 @@ GameScene::GameScene(const SKCoder& coder) : SKScene(coder) {}
 
 void GameScene::didMoveToView(SKView&)
 {
-    physicsWorld().setGravity({0, 0});
     physicsWorld().setContactDelegate(this);
     createStarfield();
     setupScoreLabel();
