@@ -25,22 +25,16 @@ int framesToLive(const std::shared_ptr<SKNode>& node)
     return -1;
 }
 
-// Whether every flame of a ship grows and shrinks back within 0.3 s.
+// Whether every flame of a ship (its parts with actions) grows, then shrinks below its size, within 0.3 s.
 bool flickers(const std::shared_ptr<SKNode>& ship)
 {
     auto scene = std::make_shared<SKScene>(field);
     scene->addChild(ship);
-    int flames = 0, grown = 0, shrunk = 0;
-    for (const auto& part : ship->children()) {
-        if (!part->hasActions()) continue;
-        ++flames;
-        bool up = false, back = false;
-        for (int frame = 0; frame < 18; ++frame, scene->evaluateActions(1.0 / 60, {}))
-            up |= part->yScale() > 1, back |= up && part->yScale() < 1;
-        grown += up, shrunk += back;
-    }
-    ship->removeFromParent();
-    return flames > 0 && grown == flames && shrunk == flames;
+    std::map<SKNode*, int> seen; // 1: grown, 3: then shrunk
+    for (int frame = 0; frame < 18; ++frame, scene->evaluateActions(1.0 / 60, {}))
+        for (auto& part : ship->children())
+            if (part->hasActions()) seen[part.get()] |= part->yScale() > 1 ? 1 : seen[part.get()] && part->yScale() < 1 ? 2 : 0;
+    return !seen.empty() && std::all_of(seen.begin(), seen.end(), [](auto& flame) { return flame.second == 3; });
 }
 } // namespace
 

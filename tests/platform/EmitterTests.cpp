@@ -44,6 +44,9 @@ TEST(SKEmitterNode, LoadsAGoodFileAndSaysWhyOtherFilesCannotBeUsedOnce)
         EXPECT_NE(lines[0].find("/" + name + ".emitter.json"), std::string::npos) << lines[0];
         EXPECT_NE(lines[0].find(reason), std::string::npos) << lines[0];
     }
+    t.write("Absurd.emitter.json", "{\"birthRate\": 1e9}"); // clamped, and said once
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(SKEmitterNode::nodeWithFileNamed("Absurd", SKBundle(t.dir)));
+    EXPECT_EQ(told.take().size(), 1u);
     t.write("Largest.emitter.json", "{\"radius\": 1}" + std::string((1 << 20) - 13, ' '));
     EXPECT_TRUE(SKEmitterNode::nodeWithFileNamed("Largest", SKBundle(t.dir))) << "a file of exactly 1 MiB is read";
 }

@@ -29,8 +29,7 @@ TEST(SKNode, HitsFollowTheAccumulatedFramesFrontFirstAndSkipHiddenNodes)
     auto panel = add(SKShapeNode::shapeNodeWithRect({{-250, -160}, {500, 320}}, 12), "panel", *scene, {400, 300});
     add(SKShapeNode::shapeNodeWithRect({{-75, -130}, {150, 35}}, 6), "button", *panel, {0, 0});
     auto text = std::make_shared<SKLabelNode>("AvenirNext-Bold");
-    text->setText("Devam Et");
-    text->setVerticalAlignmentMode(SKLabelVerticalAlignmentMode::center);
+    text->setText("Devam Et"), text->setVerticalAlignmentMode(SKLabelVerticalAlignmentMode::center);
     add(text, "text", *panel, {0, -112});
     add(SKShapeNode::shapeNodeWithRectOfSize({20, 20}), "front", *scene, {400, 188}, 20);
     EXPECT_EQ(names(scene->nodesAtPoint({400, 188})), (Names{"front", "text", "button", "panel"}));
@@ -44,17 +43,14 @@ TEST(SKNode, HitsFollowTheAccumulatedFramesFrontFirstAndSkipHiddenNodes)
     EXPECT_EQ(names(scene->nodesAtPoint({400, 188})), (Names{"front"}));
     // Frames: the stroke straddles the path; a scale is about the node's origin.
     auto ship = SKShapeNode::shapeNodeWithRectOfSize({56, 65});
-    add(ship, "ship", *scene, {400, 100});
-    ship->setLineWidth(2);
+    ship->setLineWidth(2), add(ship, "ship", *scene, {400, 100});
     EXPECT_EQ(ship->frame(), (CGRect{{371, 66.5}, {58, 67}}));
     ship->setStrokeColor(SKColor::clearColor());
     EXPECT_EQ(ship->frame(), (CGRect{{372, 67.5}, {56, 65}}));
     EXPECT_EQ(scene->nodesAtPoint({372, 67.5}).size() * 10 + scene->nodesAtPoint({428, 100}).size(), 10u)
         << "the min edges are in, the max edges out";
     auto flame = SKShapeNode::shapeNodeWithRect({{-3, -45}, {6, 20}});
-    flame->setStrokeColor(SKColor::clearColor());
-    flame->setXScale(2), flame->setYScale(2);
-    ship->addChild(flame);
+    flame->setStrokeColor(SKColor::clearColor()), flame->setXScale(2), flame->setYScale(2), ship->addChild(flame);
     EXPECT_EQ(flame->frame(), (CGRect{{-6, -90}, {12, 40}}));
     EXPECT_EQ(ship->calculateAccumulatedFrame(), (CGRect{{372, 10}, {56, 122.5}}));
     EXPECT_EQ(flame->convertPointToScene({0, -45}) - (CGPoint{400, 10}), (CGPoint{0, 0}));
@@ -82,12 +78,16 @@ TEST(SKLabelNode, TheTextBlockSitsOnTheBaselineOrAroundTheOrigin)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(((void)SKLabelNode("AvenirNext-Bold").frame(), std::exit(0)), testing::ExitedWithCode(0), "^$")
         << "no complaint";
-    TempDir fonts; // and with only DejaVu's, one line
-    fonts.write("fonts.conf", "<?xml version=\"1.0\"?><fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir>"
-                              "<cachedir>" + fonts.dir.string() + "</cachedir></fontconfig>");
-    setenv("FONTCONFIG_FILE", (fonts.dir / "fonts.conf").c_str(), 1);
-    EXPECT_EXIT(((void)SKLabelNode("AvenirNext-Bold").frame(), std::exit(0)), testing::ExitedWithCode(0),
-                "^tarvenko: the Lato font is not installed; labels use the system's default font\n$");
+    TempDir fonts; // and with only DejaVu's, or none at all, one line
+    for (auto [dir, line] : {std::pair{"/usr/share/fonts/truetype/dejavu", "the Lato font is not installed; labels "
+                                                                          "use the system's default font"},
+                             {"/nonexistent", "no fonts are installed .fontconfig finds none.; text cannot be drawn"}}) {
+        fonts.write("fonts.conf", "<?xml version=\"1.0\"?><fontconfig><dir>" + std::string(dir) + "</dir><cachedir>" +
+                                      fonts.dir.string() + "</cachedir></fontconfig>");
+        setenv("FONTCONFIG_FILE", (fonts.dir / "fonts.conf").c_str(), 1);
+        EXPECT_EXIT(((void)SKLabelNode("AvenirNext-Bold").frame(), std::exit(0)), testing::ExitedWithCode(0),
+                    "^tarvenko: " + std::string(line) + "\n$");
+    }
     unsetenv("FONTCONFIG_FILE");
     // Text that is empty, or not UTF-8, or huge, never fails.
     auto odd = std::make_shared<SKLabelNode>("NoSuchFont-Bold");

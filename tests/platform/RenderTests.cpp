@@ -35,7 +35,8 @@ struct Stage : ViewStage {
 // Everything the scene graph draws, pinned by its picture at one and two pixels a point:
 // polygons, rounded rectangles and circles, antialiased; labels in their colour and colour
 // emoji in theirs; depth and alpha down the tree; hidden subtrees; particles at a fixed seed.
-// Then every node moved by a fraction, as moving nodes are: drawn as sprites to a quarter pixel.
+// Then every node moved by a fraction, as moving nodes are: drawn as sprites to the nearest quarter
+// pixel (0.9 pixels over, as both x and y are here: the next whole one).
 // Then the frame a quarter of the way through a fade to an empty scene, and three quarters.
 TEST(Golden, DemonstrationFramesLookAsTheirPictures)
 {
@@ -45,7 +46,7 @@ TEST(Golden, DemonstrationFramesLookAsTheirPictures)
     }
     Stage moved;
     moved.draw(2);
-    for (auto& child : moved.demo->children()) child->setPosition(child->position() + CGPoint{0.37, 0.81});
+    for (auto& child : moved.demo->children()) child->setPosition(child->position() + CGPoint{0.45, 0.05});
     EXPECT_TRUE(matchesGolden(moved.draw(2).surface(), "demo-moved@2x.png"));
     Stage s;
     s.view.tick();
