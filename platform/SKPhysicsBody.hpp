@@ -7,7 +7,7 @@
 
 class SKNode;
 
-// An axis-aligned rectangle that reports contacts. Bodies never push each other.
+// An axis-aligned rectangle that reports contacts. Bodies never move by themselves or push each other.
 class SKPhysicsBody {
 public:
     // Centred on the node's origin.
@@ -15,8 +15,6 @@ public:
 
     explicit SKPhysicsBody(CGSize size);
 
-    void setDynamic(bool dynamic) { dynamic_ = dynamic; }
-    [[nodiscard]] bool isDynamic() const { return dynamic_; }
     void setCategoryBitMask(std::uint32_t mask) { categoryBitMask_ = mask; }
     [[nodiscard]] std::uint32_t categoryBitMask() const { return categoryBitMask_; }
     void setContactTestBitMask(std::uint32_t mask) { contactTestBitMask_ = mask; }
@@ -34,7 +32,6 @@ private:
     friend class SKNode;
 
     CGSize size_;
-    bool dynamic_ = true;
     std::uint32_t categoryBitMask_ = 0xFFFFFFFF;
     std::uint32_t contactTestBitMask_ = 0;
     std::uint32_t collisionBitMask_ = 0xFFFFFFFF;
