@@ -76,6 +76,7 @@ public:
     void didMoveToView(SKView&) override
     {
         setBackgroundColor(SKColor::blackColor());
+        physicsWorld().setGravity({0, 0});
         physicsWorld().setContactDelegate(this);
         const SKColor clear = SKColor::clearColor();
 

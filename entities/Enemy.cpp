@@ -42,6 +42,7 @@ std::shared_ptr<SKShapeNode> makeEnemy(CGSize field)
 
     auto body = SKPhysicsBody::bodyWithRectangleOfSize({50, 45});
     hull->setPhysicsBody(body);
+    body->setDynamic(true);
     body->setCategoryBitMask(PhysicsCategory::enemy);
     body->setContactTestBitMask(PhysicsCategory::player | PhysicsCategory::laser);
     body->setCollisionBitMask(0);

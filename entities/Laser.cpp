@@ -16,6 +16,7 @@ std::shared_ptr<SKShapeNode> makeLaser(CGPoint ship, CGSize field)
 
     auto body = SKPhysicsBody::bodyWithRectangleOfSize({4, 15});
     laser->setPhysicsBody(body);
+    body->setDynamic(true);
     body->setCategoryBitMask(PhysicsCategory::laser);
     body->setContactTestBitMask(PhysicsCategory::enemy);
     body->setCollisionBitMask(0);

@@ -48,6 +48,7 @@ std::shared_ptr<SKShapeNode> makePlayerShip(CGSize field)
 
     auto body = SKPhysicsBody::bodyWithRectangleOfSize({56, 65});
     hull->setPhysicsBody(body);
+    body->setDynamic(true);
     body->setCategoryBitMask(PhysicsCategory::player);
     body->setContactTestBitMask(PhysicsCategory::enemy);
     body->setCollisionBitMask(0);

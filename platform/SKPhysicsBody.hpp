@@ -7,7 +7,8 @@
 
 class SKNode;
 
-// An axis-aligned rectangle that reports contacts. Bodies never move by themselves or push each other.
+// An axis-aligned rectangle that reports contacts. Bodies never push each other; a dynamic body
+// falls with its world's gravity and keeps the speed it gained.
 class SKPhysicsBody {
 public:
     // Centred on the node's origin.
@@ -15,6 +16,8 @@ public:
 
     explicit SKPhysicsBody(CGSize size);
 
+    void setDynamic(bool dynamic) { dynamic_ = dynamic; }
+    [[nodiscard]] bool isDynamic() const { return dynamic_; }
     void setCategoryBitMask(std::uint32_t mask) { categoryBitMask_ = mask; }
     [[nodiscard]] std::uint32_t categoryBitMask() const { return categoryBitMask_; }
     void setContactTestBitMask(std::uint32_t mask) { contactTestBitMask_ = mask; }
@@ -30,8 +33,11 @@ public:
 
 private:
     friend class SKNode;
+    friend class SKPhysicsWorld;
 
     CGSize size_;
+    bool dynamic_ = true;
+    CGVector velocity_; // points per second, gained from gravity
     std::uint32_t categoryBitMask_ = 0xFFFFFFFF;
     std::uint32_t contactTestBitMask_ = 0;
     std::uint32_t collisionBitMask_ = 0xFFFFFFFF;

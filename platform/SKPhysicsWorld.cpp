@@ -4,12 +4,35 @@
 #include "SKNode.hpp"
 #include "SKPhysicsBody.hpp"
 
+namespace {
+constexpr double pointsPerMetre = 150;
+} // namespace
+
+// Gravity changes each dynamic body's speed, and the speed its node's place (in its parent's
+// points).
+void SKPhysicsWorld::fall(SKNode& node, double dt, CGVector gravity)
+{
+    for (auto& child : node.children()) {
+        if (child->isPaused()) continue;
+        if (auto* body = child->physicsBody().get(); body && body->isDynamic()) {
+            CGVector& v = body->velocity_;
+            v = {v.dx + gravity.dx * dt, v.dy + gravity.dy * dt};
+            if (v != CGVector{}) child->setPosition({child->position().x + v.dx * dt, child->position().y + v.dy * dt});
+        }
+        if (!child->children().empty()) fall(*child, dt, gravity);
+    }
+}
+
 SKPhysicsWorld::SKPhysicsWorld() : contacts_(std::make_unique<ContactPass>()) {}
 
 SKPhysicsWorld::~SKPhysicsWorld() = default;
 
-void SKPhysicsWorld::simulate(SKNode& root)
+void SKPhysicsWorld::simulate(SKNode& root, double dt)
 {
+    // A world that never had gravity has given no body speed, so it leaves every place as it is.
+    hadGravity_ |= gravity_ != CGVector{};
+    if (dt > 0 && hadGravity_) fall(root, dt, {gravity_.dx * pointsPerMetre, gravity_.dy * pointsPerMetre});
+
     const auto& begun = contacts_->find(root);
     // Each checked again on delivery, since an earlier one may have removed its node.
     if (begun.empty() || !contactDelegate_) return;

@@ -67,8 +67,8 @@ public:
     // Frame phases, run by the view.
     // Steps the actions (and particles) of every node below the scene that no paused node holds.
     void evaluateActions(double dt, const SKActionContext& context);
-    // Reports the contacts that began.
-    void simulatePhysics() { physicsWorld_.simulate(*this); }
+    // Moves the dynamic bodies by dt seconds of gravity and reports the contacts that began.
+    void simulatePhysics(double dt) { physicsWorld_.simulate(*this, dt); }
 
 protected:
     SKScene* asScene() override { return this; }

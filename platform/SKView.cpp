@@ -115,8 +115,8 @@ void SKView::tick()
         scene->update(now);
         // 2. actions and particles, on every node no paused node holds
         scene->evaluateActions(dt, {&soundPlayer_});
-        // 3. the contacts that began this frame
-        scene->simulatePhysics();
+        // 3. gravity, then the contacts that began this frame
+        scene->simulatePhysics(dt);
     }
 
     inTick_ = false;

@@ -19,6 +19,8 @@ GameScene::GameScene(const SKCoder& coder) : SKScene(coder) {}
 
 void GameScene::didMoveToView(SKView&)
 {
+    // Nothing falls: every motion is an action's or the frame update's.
+    physicsWorld().setGravity({0, 0});
     physicsWorld().setContactDelegate(this);
     createStarfield();
     setupScoreLabel();

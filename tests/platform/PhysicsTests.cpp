@@ -9,12 +9,13 @@
 
 namespace {
 
-// A world that records every contact as "a+b" by the nodes' names, in delivery order.
+// A world without gravity, as the game's, that records every contact as "a+b" by the nodes'
+// names, in delivery order.
 struct World : SKPhysicsContactDelegate {
     std::shared_ptr<SKScene> scene = std::make_shared<SKScene>(CGSize{800, 600});
     std::vector<std::string> begun;
     std::function<void(const SKPhysicsContact&)> onContact;
-    World() { scene->physicsWorld().setContactDelegate(this); }
+    World() { scene->physicsWorld().setGravity({0, 0}), scene->physicsWorld().setContactDelegate(this); }
     void didBeginContact(const SKPhysicsContact& c) override
     {
         begun.push_back(c.bodyA->node()->name() + "+" + c.bodyB->node()->name());
@@ -31,7 +32,7 @@ struct World : SKPhysicsContactDelegate {
         (parent ? parent : scene.get())->addChild(node);
         return node;
     }
-    std::vector<std::string> step() { return begun.clear(), scene->simulatePhysics(), begun; }
+    std::vector<std::string> step() { return begun.clear(), scene->simulatePhysics(1.0 / 60), begun; }
 };
 
 using Names = std::vector<std::string>;
@@ -114,4 +115,31 @@ TEST(SKPhysicsWorld, TouchingEdgesBrokenBodiesAndNodesRemovedOnTheWay)
     w.onContact = [](const SKPhysicsContact& c) { c.bodyB->node()->setPhysicsBody(nullptr); };
     for (auto [name, x] : {std::pair{"a", 50}, {"b", 52}, {"c", 54}}) w.body(name, {double(x), 500}, {10, 10}, 1, 1);
     EXPECT_EQ(w.step(), (Names{"a+b", "a+c"}));
+}
+
+// A world falls at 9.8 m/s² (150 points a metre) until told otherwise. Without gravity a dynamic
+// body stays where it is; with it, it falls faster each frame, unless it is static or paused, and
+// keeps the speed it gained once gravity is gone.
+TEST(SKPhysicsWorld, GravityMovesDynamicBodiesOnly)
+{
+    EXPECT_EQ(SKPhysicsWorld().gravity(), (CGVector{0, -9.8}));
+    World w;
+    auto ship = w.body("ship", {400, 100}, {56, 65}, 1, 4);
+    auto rock = w.body("rock", {200, 500}, {10, 10}, 1, 4);
+    auto held = w.body("held", {600, 500}, {10, 10}, 1, 4);
+    ASSERT_TRUE(ship->physicsBody()->isDynamic()) << "dynamic unless told";
+    rock->physicsBody()->setDynamic(false);
+    held->setPaused(true);
+    for (int frame = 0; frame < 60; ++frame) w.step();
+    EXPECT_EQ(ship->position(), (CGPoint{400, 100}));
+    w.scene->physicsWorld().setGravity({2, -9.8});
+    for (int frame = 0; frame < 60; ++frame) w.step();
+    // 1830 frames' worth of one frame's gain: (1 + 2 + … + 60) steps of 1/60 s.
+    EXPECT_NEAR(ship->position().x, 400 + 2 * 150 * 1830 / 3600.0, 1e-9);
+    EXPECT_NEAR(ship->position().y, 100 - 9.8 * 150 * 1830 / 3600.0, 1e-9);
+    EXPECT_TRUE(rock->position() == (CGPoint{200, 500}) && held->position() == (CGPoint{600, 500}));
+    w.scene->physicsWorld().setGravity({0, 0});
+    CGPoint before = ship->position();
+    w.step();
+    EXPECT_NEAR(before.y - ship->position().y, 9.8 * 150 / 60, 1e-9) << "a second of gravity's speed, for 1/60 s";
 }
