@@ -66,3 +66,28 @@ TEST(Process, StreamsSignalsAndHushedLibraries)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "tarvenko: the game's line\\nx\\r\\t\\x1b[2J\\x7fé\n"
                                                       "tarvenko: a: bad\ntarvenko: b\n");
 }
+
+// The first scene: the scene file's size, and its colour where it gives one, else the window's
+// size; a file that is there but cannot be used is told, and the built-in scene plays. Either
+// way the scene takes its view's size.
+TEST(TarvenkoApp, TheFirstSceneIsTheSceneFilesWhenItCanBeUsed)
+{
+    TempDir t;
+    auto first = [&]() -> std::shared_ptr<SKScene> { return TarvenkoApp(SKBundle(t.dir)).scene(); };
+    const SKColor plainColour = SKScene().backgroundColor();
+    auto scene = first();
+    EXPECT_TRUE(scene->size() == TarvenkoApp::windowSize && scene->scaleMode() == SKSceneScaleMode::resizeFill);
+    t.write("GameScene.scene.json", R"({"size": [1024, 768]})");
+    scene = first();
+    EXPECT_TRUE(scene->size() == (CGSize{1024, 768}) && scene->backgroundColor() == plainColour) << "no colour";
+    t.write("GameScene.scene.json", R"({"size": [640, 480], "backgroundColor": [0, 0, 0.2, 1]})");
+    scene = first();
+    EXPECT_TRUE(scene->size() == (CGSize{640, 480}) && scene->scaleMode() == SKSceneScaleMode::resizeFill);
+    EXPECT_EQ(scene->backgroundColor(), SKColor::colorWithRed(0, 0, 0.2, 1));
+    std::filesystem::remove(t.dir / "GameScene.scene.json");
+    std::filesystem::create_directory(t.dir / "GameScene.scene.json");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(first()->size(), TarvenkoApp::windowSize);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "tarvenko: scene " + (t.dir / "GameScene.scene.json").string() +
+                                                          " is a directory, not a file; using the built-in scene\n");
+}

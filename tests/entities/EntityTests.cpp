@@ -58,6 +58,7 @@ TEST(Builders, BodiesDepthsAndLifetimes)
                     Row{laser, 1, {4, 15}, 2, 4, 60, {200, 620}}, Row{enemy, 4, {50, 45}, 4, 3, 240, {enemyX, -40}}}) {
         const auto& body = row.node->physicsBody();
         EXPECT_TRUE(row.node->zPosition() == row.z && body->size() == row.body && body->collisionBitMask() == 0);
+        EXPECT_TRUE(body->isDynamic());
         EXPECT_EQ(body->categoryBitMask() * 100 + body->contactTestBitMask(), row.category * 100 + row.contacts);
         EXPECT_EQ(framesToLive(row.node), row.frames);
         EXPECT_EQ(row.node->position(), row.endsAt);
@@ -76,15 +77,25 @@ TEST(Builders, EnemiesAndStarsTakeAnyXInTheFieldAndStarsComeBackAtTheTop)
     auto scene = std::make_shared<SKScene>(field);
     double low = 1e9, high = -1e9;
     bool offPoint = false;
-    for (int i = 0; i < 400; ++i) {
+    // A star's radius and opacity: each anywhere in its range, and only there (the ends are
+    // missed by 2000 stars with a chance of 1 in 10^22).
+    std::pair radius{9.0, 0.0}, alpha{9.0, 0.0};
+    for (int i = 0; i < 4000; ++i) {
         auto node = i % 2 ? std::shared_ptr<SKNode>(makeEnemy(field)) : makeStar(scene);
         double x = node->position().x;
-        ASSERT_TRUE(i % 2 || (node->alpha() >= 0.4 && node->alpha() <= 1)) << node->alpha();
         low = std::min(low, x), high = std::max(high, x);
         offPoint |= x != std::round(x);
         ASSERT_TRUE(i % 2 == 0 || (x >= 30 && x <= 770)) << x;
+        if (i % 2) continue;
+        double r = static_cast<SKShapeNode&>(*node).path().boundingBox().size.width / 2, a = node->alpha();
+        radius = {std::min(radius.first, r), std::max(radius.second, r)};
+        alpha = {std::min(alpha.first, a), std::max(alpha.second, a)};
     }
     EXPECT_TRUE(offPoint && low < 30 && low >= 0 && high > 770 && high <= 800) << low << " " << high;
+    EXPECT_TRUE(radius.first >= 1 && radius.first < 1.05 && radius.second > 2.95 && radius.second <= 3 + 1e-12)
+        << radius.first << " " << radius.second;
+    EXPECT_TRUE(alpha.first >= 0.4 && alpha.first < 0.415 && alpha.second > 0.985 && alpha.second <= 1)
+        << alpha.first << " " << alpha.second;
     auto star = makeStar(scene);
     EXPECT_TRUE(star->zPosition() == -1 && !star->physicsBody());
     EXPECT_NEAR(star->frame().size.width, star->path().boundingBox().size.width, 1e-9) << "no outline";
