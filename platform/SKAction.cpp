@@ -3,8 +3,6 @@
 #include "SKNode.hpp"
 #include "SoundPlayer.hpp"
 
-#include <limits>
-
 namespace {
 
 // Frame times are differences of large clock readings; a step that lands within this of the end
@@ -49,10 +47,20 @@ private:
 
 double lerp(double from, double to, double fraction) { return from + (to - from) * fraction; }
 
-// Only y changes; x stays wherever the node is.
-class MoveToY final : public SKAction {
+// An action that lasts a given number of seconds.
+class TimedAction : public SKAction {
 public:
-    MoveToY(CGFloat y, double duration) : SKAction(duration), y_(y) {}
+    explicit TimedAction(double duration) : duration_(duration) {}
+    [[nodiscard]] double duration() const { return duration_; }
+
+private:
+    double duration_;
+};
+
+// Only y changes; x stays wherever the node is.
+class MoveToY final : public TimedAction {
+public:
+    MoveToY(CGFloat y, double duration) : TimedAction(duration), y_(y) {}
 
     std::unique_ptr<SKActionRun> makeRun() const override
     {
@@ -72,9 +80,9 @@ private:
 
 // One number of the node changing linearly to a target: its y scale, its alpha.
 template <CGFloat (SKNode::*get)() const, void (SKNode::*set)(CGFloat)>
-class PropertyTo final : public SKAction {
+class PropertyTo final : public TimedAction {
 public:
-    PropertyTo(CGFloat target, double duration) : SKAction(duration), target_(target) {}
+    PropertyTo(CGFloat target, double duration) : TimedAction(duration), target_(target) {}
 
     std::unique_ptr<SKActionRun> makeRun() const override
     {
@@ -94,9 +102,9 @@ private:
 using ScaleYTo = PropertyTo<&SKNode::yScale, &SKNode::setYScale>;
 using FadeAlphaTo = PropertyTo<&SKNode::alpha, &SKNode::setAlpha>;
 
-class Wait final : public SKAction {
+class Wait final : public TimedAction {
 public:
-    explicit Wait(double duration) : SKAction(duration) {}
+    explicit Wait(double duration) : TimedAction(duration) {}
 
     std::unique_ptr<SKActionRun> makeRun() const override
     {
@@ -112,8 +120,6 @@ public:
 // Zero-length actions: do one thing and hand the whole step on.
 class Instant : public SKAction {
 public:
-    Instant() : SKAction(0) {}
-
     std::unique_ptr<SKActionRun> makeRun() const override
     {
         struct Run final : SKActionRun {
@@ -151,7 +157,7 @@ private:
 
 class PlaySound final : public SKAction {
 public:
-    PlaySound(std::string fileName, bool wait) : SKAction(0), fileName_(std::move(fileName)), wait_(wait) {}
+    PlaySound(std::string fileName, bool wait) : fileName_(std::move(fileName)), wait_(wait) {}
 
     std::unique_ptr<SKActionRun> makeRun() const override
     {
@@ -179,17 +185,9 @@ private:
     bool wait_;
 };
 
-double totalDuration(const std::vector<std::shared_ptr<SKAction>>& actions)
-{
-    double total = 0;
-    for (auto& a : actions) total += a ? a->duration() : 0;
-    return total;
-}
-
 class Sequence final : public SKAction {
 public:
-    explicit Sequence(std::vector<std::shared_ptr<SKAction>> actions)
-        : SKAction(totalDuration(actions)), actions_(std::move(actions))
+    explicit Sequence(std::vector<std::shared_ptr<SKAction>> actions) : actions_(std::move(actions))
     {
         std::erase(actions_, nullptr);
     }
@@ -231,10 +229,7 @@ private:
 
 class RepeatForever final : public SKAction {
 public:
-    explicit RepeatForever(std::shared_ptr<SKAction> action)
-        : SKAction(std::numeric_limits<double>::infinity()), action_(std::move(action))
-    {
-    }
+    explicit RepeatForever(std::shared_ptr<SKAction> action) : action_(std::move(action)) {}
 
     std::unique_ptr<SKActionRun> makeRun() const override
     {

@@ -49,13 +49,5 @@ public:
     // as long as the sound.
     [[nodiscard]] static std::shared_ptr<SKAction> playSoundFileNamed(std::string fileName, bool waitForCompletion);
 
-    // Seconds; infinity for a repeat forever.
-    [[nodiscard]] double duration() const { return duration_; }
     [[nodiscard]] virtual std::unique_ptr<SKActionRun> makeRun() const = 0;
-
-protected:
-    explicit SKAction(double duration) : duration_(duration) {}
-
-private:
-    double duration_;
 };
