@@ -26,6 +26,7 @@ int main()
     }
     sound->preload({"laser.wav", "explosion.wav"});
     SKView view(host->size(), clock, *sound);
+    view.setPreferredFramesPerSecond(TarvenkoApp::preferredFramesPerSecond);
     process::started();
     view.presentScene(app.scene());
 

@@ -94,16 +94,26 @@ void SKView::startFade(std::shared_ptr<SKScene> scene, const SKTransition& trans
 void SKView::tick()
 {
     double now = clock_.now();
-    double dt = sceneHasTicked_ ? std::clamp(now - lastTime_, 0.0, maxActionStep) : 0;
-    // Waking from a stretch where nothing moved: one frame's step, not the time slept.
-    if (idleAtLastTick_) dt = std::min(dt, lastStep_);
-    else if (sceneHasTicked_) lastStep_ = dt;
+    int steps = 1;
+    double dt = 0; // of each step; none on a scene's first frame
+    if (sceneHasTicked_) {
+        double elapsed = std::max(0.0, now - lastTime_);
+        // Waking from a stretch where nothing moved: one step, not the time slept.
+        if (idleAtLastTick_) elapsed = std::min(elapsed, step_);
+        behind_ += elapsed;
+        // To the nearest whole step, so a frame a little early or late is still one.
+        steps = int(std::clamp(std::floor(behind_ / step_ + 0.5), 1.0, double(maxCatchUpSteps)));
+        behind_ = steps == maxCatchUpSteps ? 0 : std::max(behind_ - steps * step_, -step_ / 2);
+        dt = step_;
+    } else {
+        behind_ = 0;
+    }
     lastTime_ = now;
     inTick_ = true;
 
     if (fade_) {
         // Both scenes stand still while the curtain moves.
-        fade_->curtain->stepActions(dt, {&soundPlayer_});
+        fade_->curtain->stepActions(steps * dt, {&soundPlayer_});
         if (fade_->finished) {
             fade_.reset();
             sceneHasTicked_ = false; // the new scene's first frame has no step
@@ -111,12 +121,14 @@ void SKView::tick()
     } else if (scene_) {
         std::shared_ptr<SKScene> scene = scene_; // stays alive through its own frame
         sceneHasTicked_ = true;
-        // 1. the scene's own per-frame logic
-        scene->update(now);
-        // 2. actions and particles, on every node no paused node holds
-        scene->evaluateActions(dt, {&soundPlayer_});
-        // 3. gravity, then the contacts that began this frame
-        scene->simulatePhysics(dt);
+        for (int i = 0; i < steps; ++i) {
+            // 1. the scene's own per-frame logic, at the time its step stands for
+            scene->update(now - (steps - 1 - i) * step_);
+            // 2. actions and particles, on every node no paused node holds
+            scene->evaluateActions(dt, {&soundPlayer_});
+            // 3. gravity, then the contacts that began this step
+            scene->simulatePhysics(dt);
+        }
     }
 
     inTick_ = false;

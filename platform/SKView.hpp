@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -22,8 +23,10 @@ class SoundPlayer;
 // recording sound player, resources of its own and an image surface.
 class SKView {
 public:
-    // After a stall (a window drag, a suspend), actions advance by at most this, so nothing jumps.
-    static constexpr double maxActionStep = 0.1;
+    // A frame that came late runs the steps it missed, one after another, so every speed holds
+    // per second of play; after a stall (a window drag, a suspend) at most this many (0.1 s at 60
+    // steps a second), so nothing jumps.
+    static constexpr int maxCatchUpSteps = 6;
 
     SKView(CGSize size, const Clock& clock, SoundPlayer& soundPlayer, SKBundle bundle = SKBundle::main());
     ~SKView();
@@ -47,7 +50,10 @@ public:
     // Where the presented scenes load their resources from.
     [[nodiscard]] const SKBundle& bundle() const { return bundle_; }
 
-    // One frame: update, actions, physics and contacts; a scene presented meanwhile comes in at the end.
+    // Game time advances in fixed steps of 1/preferredFramesPerSecond (60 unless set).
+    void setPreferredFramesPerSecond(int framesPerSecond) { step_ = 1.0 / std::max(1, framesPerSecond); }
+    // One frame: the steps due since the last (at least one), each update, actions, physics and
+    // contacts; a scene presented meanwhile comes in at the end.
     void tick();
     // Draws the presented frame with the view's top-left corner at `origin` (surface pixels) and
     // pixelScale pixels per point; nothing outside the view's rectangle is touched. A surface that
@@ -94,7 +100,8 @@ private:
     bool inTick_ = false;
     bool sceneHasTicked_ = false;
     double lastTime_ = 0;
-    double lastStep_ = 0;    // the last step taken while something moved
+    double step_ = 1.0 / 60;
+    double behind_ = 0; // time not yet stepped: within half a step of none, but after a late frame
     bool idleAtLastTick_ = false;
     std::unique_ptr<SKRenderer> renderer_;
 };

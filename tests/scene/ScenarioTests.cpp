@@ -134,10 +134,32 @@ TEST(Story, EnemiesComeEveryOneAndAHalfSecondsAndFallForFourSecondsOfPlay)
     EXPECT_EQ(frames, 91) << "the first frame past the 1.5 s mark";
     // A long pause in the middle of the fall does not count.
     stage.frames(120 - 91), stage.press(SKKey::escape), stage.frames(600), stage.press(SKKey::escape);
-    stage.frames(119);
+    stage.frames(118); // every frame is a step of play, the one it came in too
     EXPECT_TRUE(enemy->parent() && enemy->position().y > -40);
     stage.frames(1);
     EXPECT_TRUE(!enemy->parent() && enemy->position().y == -40) << "gone after 240 frames of play";
+}
+
+// Frames that come late (a starved machine) run the steps they missed, so the ship keeps its
+// eight points a step per second of play as the enemies keep theirs; a stall runs six at most;
+// frames a little early or late are one step each.
+TEST(Story, LateFramesCatchUpSoTheShipAndTheEnemiesKeepTheirSpeeds)
+{
+    Play p;
+    auto& ship = *p.s.player();
+    p.s.spawnEnemy();
+    auto enemy = p.s.children().back();
+    auto late = [&](double frames) { p.clock.advance(frames * GameStage::frameTime), p.view.tick(); };
+    p.press(SKKey::right);
+    for (double frames : {2.0, 3.0, 1.5, 2.5, 4.0, 1.0, 6.0, 0.5, 0.5, 2.0, 3.0, 4.0}) late(frames); // half a second
+    EXPECT_EQ(ship.position().x, 400 + 30 * 8);
+    EXPECT_NEAR(enemy->position().y, 625 - 665 / 4.0 * 0.5, 1e-9);
+    late(300);
+    EXPECT_EQ(ship.position().x, 640 + 6 * 8) << "five seconds lost: 0.1 s of play";
+    for (int i = 0; i < 10; ++i) {
+        late(i % 2 ? 0.6 : 1.4);
+        ASSERT_EQ(ship.position().x, 688 + 8 * (i + 1)) << "frame " << i;
+    }
 }
 
 TEST(Story, EscOrLosingTheFocusPausesEveryNodeAndEscResumes)
