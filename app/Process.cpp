@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+#include <mutex>
 
 namespace {
 
@@ -53,23 +55,42 @@ void process::settle()
 
 void process::started() { running = 1; }
 
+namespace {
+// Hushes overlap (the sound opens on a thread of its own while the window may hush): the first
+// silences stderr and the last gives it back.
+std::mutex hushLock;
+int hushes = 0;
+int savedStderr = -1, previousOutput = -1;
+} // namespace
+
 process::Hush::Hush()
 {
-    saved_ = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    std::lock_guard hold(hushLock);
+    if (hushes++ > 0) return;
+    savedStderr = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
     int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (saved_ < 0 || null < 0) {
+    if (savedStderr < 0 || null < 0) {
         if (null >= 0) close(null);
+        if (savedStderr >= 0) close(savedStderr), savedStderr = -1;
         return;
     }
     dup2(null, STDERR_FILENO);
     close(null);
-    previous_ = Diagnostics::writeTo(saved_);
+    previousOutput = Diagnostics::writeTo(savedStderr);
 }
 
 process::Hush::~Hush()
 {
-    if (previous_ < 0) return;
-    Diagnostics::writeTo(previous_);
-    dup2(saved_, STDERR_FILENO);
-    close(saved_);
+    std::lock_guard hold(hushLock);
+    if (--hushes > 0 || previousOutput < 0) return;
+    Diagnostics::writeTo(previousOutput);
+    dup2(savedStderr, STDERR_FILENO);
+    close(savedStderr);
+    savedStderr = previousOutput = -1;
+}
+
+void process::leave(int status)
+{
+    std::fflush(stdout), std::fflush(stderr);
+    _exit(status);
 }

@@ -8,22 +8,23 @@ namespace process {
 
 void settle();
 
-// Stderr silenced while one lives, around libraries that print as they connect (Xlib's
-// authorisation, libwayland, libpulse): the game's own lines still get through, one per cause.
+// Stderr silenced while one lives, on any thread, around libraries that print as they connect
+// (Xlib's authorisation, libwayland, libpulse): the game's own lines still get through, one per
+// cause.
 class Hush {
 public:
     Hush();
     ~Hush();
     Hush(const Hush&) = delete;
     Hush& operator=(const Hush&) = delete;
-
-private:
-    int saved_ = -1;   // stderr itself
-    int previous_ = -1; // where the game's lines went before
 };
 // Start-up is over: from here a stop signal ends the frame loop, the way closing the window does.
 // Until then it ends the process at once, since start-up may be waiting on a display that
 // never answers.
 void started();
+
+// Ends the process now with the status, the standard streams flushed and nothing else closed:
+// for a quit that a service which stopped answering would otherwise hold.
+[[noreturn]] void leave(int status);
 
 } // namespace process

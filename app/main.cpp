@@ -6,7 +6,8 @@
 #include "SKView.hpp"
 #include "TarvenkoApp.hpp"
 
-#include <optional>
+#include <chrono>
+#include <functional>
 
 int main()
 {
@@ -19,13 +20,14 @@ int main()
     if (!host) return 1;
     delegate.applicationDidFinishLaunching();
     MonotonicClock clock;
-    std::optional<MixerSoundPlayer> sound;
-    {
-        process::Hush hush; // libpulse and ALSA speak as they look for a device
-        sound.emplace();
-    }
-    sound->preload({"laser.wav", "explosion.wav"});
-    SKView view(host->size(), clock, *sound);
+    // Opens beside the window; play starts silent and the sounds join when the server answers.
+    MixerSoundPlayer sound(SKBundle::main(), {.preload = {"laser.wav", "explosion.wav"},
+                                              // libpulse and ALSA speak as they look for a device
+                                              .around = [](const std::function<void()>& open) {
+                                                  process::Hush hush;
+                                                  open();
+                                              }});
+    SKView view(host->size(), clock, sound);
     view.setPreferredFramesPerSecond(TarvenkoApp::preferredFramesPerSecond);
     process::started();
     view.presentScene(app.scene());
@@ -38,6 +40,9 @@ int main()
         host->waitForNextFrame(view);
     }
 
-    // De-init: the view lets go of its scene before the sound and the window go.
-    return host->displayLost() ? 1 : 0;
+    // De-init: the sound and the window go. A sound server that holds its device past a moment
+    // is left behind, and everything else with it, so that quitting never waits on one.
+    int status = host->displayLost() ? 1 : 0;
+    if (!sound.close(std::chrono::milliseconds(500))) process::leave(status);
+    return status;
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <set>
 #include <utility>
 
@@ -11,8 +12,9 @@ namespace {
 
 std::atomic<int> outputFd{STDERR_FILENO};
 
-// Main thread only, as is all of the game.
+// The game's threads and the sound's opener may tell at once.
 struct Sink {
+    std::recursive_mutex lock;
     std::set<std::string, std::less<>> told;
     bool capturing = false;
     std::vector<std::string> captured;
@@ -28,6 +30,7 @@ Sink& sink()
 
 void Diagnostics::tell(std::string_view line)
 {
+    std::lock_guard hold(sink().lock);
     if (sink().capturing) {
         sink().captured.emplace_back(line);
         return;
@@ -53,12 +56,26 @@ int Diagnostics::writeTo(int fd) { return outputFd.exchange(fd); }
 
 void Diagnostics::tellOnce(std::string_view cause, std::string_view line)
 {
+    std::lock_guard hold(sink().lock);
     if (!sink().told.emplace(cause).second) return;
     tell(line);
 }
 
-Diagnostics::Capture::Capture() { sink() = {{}, true, {}}; }
+namespace {
+void reset(bool capturing)
+{
+    std::lock_guard hold(sink().lock);
+    sink().told.clear(), sink().captured.clear();
+    sink().capturing = capturing;
+}
+} // namespace
 
-Diagnostics::Capture::~Capture() { sink() = {}; }
+Diagnostics::Capture::Capture() { reset(true); }
 
-std::vector<std::string> Diagnostics::Capture::take() { return std::exchange(sink().captured, {}); }
+Diagnostics::Capture::~Capture() { reset(false); }
+
+std::vector<std::string> Diagnostics::Capture::take()
+{
+    std::lock_guard hold(sink().lock);
+    return std::exchange(sink().captured, {});
+}

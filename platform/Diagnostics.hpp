@@ -7,7 +7,7 @@
 // The one place the game tells the user what is wrong: a line on stderr, "tarvenko: " first,
 // control characters in it (a newline in a display's name) shown escaped, so it stays one line.
 // A line given a cause is told once for that cause, however often it comes up (a broken file
-// met on every hit). Tests capture the lines instead and start afresh.
+// met on every hit). Tests capture the lines instead and start afresh. Any thread may tell.
 class Diagnostics {
 public:
     static void tell(std::string_view line);

@@ -6,7 +6,10 @@
 #include <SDL_mixer.h>
 #include <dlfcn.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -33,61 +36,141 @@ void quietenAlsa()
         setHandler(silent);
 }
 
+enum class State { opening, open, silent, closing, closed };
+
 } // namespace
 
-MixerSoundPlayer::MixerSoundPlayer(const SKBundle& bundle) : bundle_(bundle)
+// The mixer and what was loaded into it. The thread that opens or closes it holds it too, so a
+// thread left waiting on a sound server that stopped answering never reaches freed memory.
+struct MixerSoundPlayer::Device {
+    explicit Device(SKBundle bundle) : bundle(std::move(bundle)) {}
+
+    // On the worker thread; the player's thread reads nothing of the rest until `state` is open.
+    void open(const std::vector<std::string>& preload);
+    Mix_Chunk* chunk(const std::string& fileName);
+    void settle(State to)
+    {
+        std::lock_guard hold(lock);
+        state = to;
+        changed.notify_all();
+    }
+    // The state once it is no longer `from`, or `from` still when `deadline` came first.
+    State waitWhile(State from, std::chrono::steady_clock::time_point deadline)
+    {
+        std::unique_lock hold(lock);
+        changed.wait_until(hold, deadline, [&] { return state != from; });
+        return state;
+    }
+    State now()
+    {
+        std::lock_guard hold(lock);
+        return state;
+    }
+
+    SKBundle bundle;
+    std::mutex lock;
+    std::condition_variable changed;
+    State state = State::opening;
+    SDL_AudioDeviceID id = 0;
+    int frequency = 0;
+    int bytesPerFrame = 0;
+    std::map<std::string, Mix_Chunk*> chunks; // null for a file that failed, so it is tried once
+};
+
+MixerSoundPlayer::MixerSoundPlayer(const SKBundle& bundle) : MixerSoundPlayer(bundle, Options{}) {}
+
+MixerSoundPlayer::MixerSoundPlayer(const SKBundle& bundle, Options options)
+    : device_(std::make_shared<Device>(bundle)), impatient_(std::chrono::steady_clock::now() + options.patience)
+{
+    worker_ = std::thread([device = device_, options = std::move(options)] {
+        auto open = [&] { device->open(options.preload); };
+        options.around ? options.around(open) : open();
+    });
+}
+
+void MixerSoundPlayer::Device::open(const std::vector<std::string>& preload)
 {
     quietenAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         Diagnostics::tell(std::string("no audio (") + SDL_GetError() + "); playing silently");
-        return;
+        return settle(State::silent);
     }
     if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, mixChunk) != 0) {
         Diagnostics::tell(std::string("no audio device (") + Mix_GetError() + "); playing silently");
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return;
+        return settle(State::silent);
     }
-    open_ = true;
     Mix_AllocateChannels(channels);
     Uint16 format = 0;
     int outChannels = 0;
-    Mix_QuerySpec(&frequency_, &format, &outChannels);
-    bytesPerFrame_ = (SDL_AUDIO_BITSIZE(format) / 8) * outChannels;
+    Mix_QuerySpec(&frequency, &format, &outChannels);
+    bytesPerFrame = (SDL_AUDIO_BITSIZE(format) / 8) * outChannels;
     // SDL_mixer does not tell which device it opened; it is the one that plays (the first id
     // after the legacy device's 1, as nothing else here opens one).
-    for (SDL_AudioDeviceID id = 2; id < 64 && !device_; ++id)
-        if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) device_ = id;
+    for (SDL_AudioDeviceID candidate = 2; candidate < 64 && !id; ++candidate)
+        if (SDL_GetAudioDeviceStatus(candidate) == SDL_AUDIO_PLAYING) id = candidate;
+    for (const auto& name : preload) (void)chunk(name);
+    settle(State::open);
+}
+
+bool MixerSoundPlayer::hasDevice(std::chrono::milliseconds wait)
+{
+    return device_->waitWhile(State::opening, std::chrono::steady_clock::now() + wait) == State::open;
 }
 
 void MixerSoundPlayer::suspend(bool suspended)
 {
-    if (!device_ || suspended == suspended_) return;
+    if (!device_->id || suspended == suspended_ || device_->now() != State::open) return;
     suspended_ = suspended;
     // Pausing the device would still wake its thread ~43 times a second to mix silence; holding
     // its lock keeps the thread waiting, at no cost, until the lock is let go.
     if (suspended)
-        SDL_LockAudioDevice(device_);
+        SDL_LockAudioDevice(device_->id);
     else
-        SDL_UnlockAudioDevice(device_);
+        SDL_UnlockAudioDevice(device_->id);
 }
 
-MixerSoundPlayer::~MixerSoundPlayer()
+bool MixerSoundPlayer::close(std::chrono::milliseconds wait)
 {
-    if (!open_) return;
+    auto deadline = std::chrono::steady_clock::now() + wait;
+    State state = device_->waitWhile(State::opening, deadline);
+    if (state == State::opening) {
+        // Still waiting on the sound server: left to it.
+        if (worker_.joinable()) worker_.detach();
+        return false;
+    }
+    if (worker_.joinable()) worker_.join();
+    if (state != State::open) return state != State::closing;
     suspend(false);
+    // The device's own thread may be stuck on the server, but never holding the mixer's lock:
+    // these return.
     Mix_HaltChannel(-1);
-    for (auto& [name, chunk] : chunks_)
+    for (auto& [name, chunk] : device_->chunks)
         if (chunk) Mix_FreeChunk(chunk);
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    device_->chunks.clear();
+    device_->settle(State::closing);
+    // Closing waits for that thread.
+    worker_ = std::thread([device = device_] {
+        Mix_CloseAudio();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        device->settle(State::closed);
+    });
+    if (device_->waitWhile(State::closing, deadline) == State::closing) {
+        worker_.detach();
+        return false;
+    }
+    worker_.join();
+    return true;
 }
 
-Mix_Chunk* MixerSoundPlayer::chunk(const std::string& fileName)
+MixerSoundPlayer::~MixerSoundPlayer() { (void)close(std::chrono::milliseconds(500)); }
+
+Mix_Chunk* MixerSoundPlayer::Device::chunk(const std::string& fileName)
 {
-    if (auto it = chunks_.find(fileName); it != chunks_.end()) return it->second;
+    if (auto it = chunks.find(fileName); it != chunks.end()) return it->second;
     Mix_Chunk* loaded = nullptr;
-    auto found = bundle_.find(fileName);
-    std::string named = (bundle_.directory() / fileName).string();
+    auto found = bundle.find(fileName);
+    std::string named = (bundle.directory() / fileName).string();
     std::error_code error;
     if (!found.path) {
         Diagnostics::tell("sound " + named + " " + found.problem + "; not played");
@@ -98,20 +181,22 @@ Mix_Chunk* MixerSoundPlayer::chunk(const std::string& fileName)
         Diagnostics::tell("sound " + named + " is not a WAV file that can be played (" + Mix_GetError() +
                           "); not played");
     }
-    chunks_.emplace(fileName, loaded);
+    chunks.emplace(fileName, loaded);
     return loaded;
-}
-
-void MixerSoundPlayer::preload(std::initializer_list<const char*> fileNames)
-{
-    if (!open_) return;
-    for (const char* name : fileNames) (void)chunk(name);
 }
 
 void MixerSoundPlayer::play(const std::string& fileName)
 {
-    if (!open_) return;
-    Mix_Chunk* sound = chunk(fileName);
+    State state = device_->now();
+    if (state == State::opening && std::chrono::steady_clock::now() > impatient_)
+        Diagnostics::tellOnce("sound server slow", "the sound server does not answer; playing silently until it does");
+    if (state != State::open) return;
+    // The server gone (stopped or crashed): SDL lets go of the device and plays no more.
+    if (device_->id && SDL_GetAudioDeviceStatus(device_->id) == SDL_AUDIO_STOPPED) {
+        Diagnostics::tellOnce("sound server lost", "the sound device went away; playing silently");
+        return;
+    }
+    Mix_Chunk* sound = device_->chunk(fileName);
     if (!sound) return;
     if (Mix_PlayChannel(-1, sound, 0) == -1) {
         // Every channel busy: the oldest effect gives way.
@@ -125,7 +210,7 @@ void MixerSoundPlayer::play(const std::string& fileName)
 
 double MixerSoundPlayer::duration(const std::string& fileName)
 {
-    if (!open_ || bytesPerFrame_ <= 0 || frequency_ <= 0) return 0;
-    Mix_Chunk* sound = chunk(fileName);
-    return sound ? double(sound->alen) / bytesPerFrame_ / frequency_ : 0;
+    if (device_->now() != State::open || device_->bytesPerFrame <= 0 || device_->frequency <= 0) return 0;
+    Mix_Chunk* sound = device_->chunk(fileName);
+    return sound ? double(sound->alen) / device_->bytesPerFrame / device_->frequency : 0;
 }

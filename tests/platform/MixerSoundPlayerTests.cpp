@@ -6,6 +6,8 @@
 #include <SDL_mixer.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 // A mono 16-bit WAV of `seconds` of a square wave.
@@ -27,7 +29,7 @@ TEST(MixerSoundPlayer, LoadsEachFileOnceNamesEachBadFileOnceAndSleepsWhenSuspend
     testing::internal::CaptureStderr();
     {
         MixerSoundPlayer player{SKBundle(t.dir)};
-        ASSERT_TRUE(player.hasDevice());
+        ASSERT_TRUE(player.hasDevice(std::chrono::seconds(10)));
         for (int i = 0; i < 41; ++i) player.play("laser.wav"); // more than there are channels: the oldest gives way
         EXPECT_EQ(Mix_Playing(-1), Mix_AllocateChannels(-1));
         EXPECT_NEAR(player.duration("laser.wav"), 0.25, 0.01);
@@ -51,3 +53,30 @@ TEST(MixerSoundPlayer, LoadsEachFileOnceNamesEachBadFileOnceAndSleepsWhenSuspend
                 err.find("missing.wav is missing") != std::string::npos) << err;
 }
 
+
+// A sound server that takes the connection and never answers: the player is made, plays
+// (silently) and is closed without waiting on it, and says so once sounds are asked for.
+TEST(MixerSoundPlayer, ASoundServerThatNeverAnswersHoldsNothingUp)
+{
+    auto child = [] {
+        TempDir t;
+        int server = listeningSocket(t.dir, "native");
+        setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+        setenv("PULSE_SERVER", ("unix:" + (t.dir / "native").string()).c_str(), 1);
+        auto start = std::chrono::steady_clock::now();
+        auto ms = [&] { return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(); };
+        MixerSoundPlayer player{SKBundle(t.dir), {.patience = std::chrono::milliseconds(300)}};
+        player.play("laser.wav");
+        bool quick = ms() < 100 && !player.hasDevice(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        player.play("laser.wav"), player.play("laser.wav");
+        double before = ms();
+        bool closed = player.close(std::chrono::milliseconds(200));
+        double closing = ms() - before;
+        std::fprintf(stderr, "quick %d closed %d closing %.0f ms\n", quick, closed, closing);
+        close(server);
+        _exit(quick && !closed && closing < 400 ? 0 : 1);
+    };
+    EXPECT_EXIT(child(), testing::ExitedWithCode(0),
+                "^tarvenko: the sound server does not answer; playing silently until it does\nquick 1 closed 0");
+}
