@@ -166,6 +166,10 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     double room = wayland ? waylandRoom : 1;
     CGSize area = bounded ? CGSize{room * usable.w, room * usable.h} : CGSize{};
     SDL_Rect at = place(windowScale(size, wayland ? 1 : desktopScale(), area));
+    // SDL makes every Wayland window an OpenGL one and loads EGL for it, though our frames are
+    // shared memory. Held by us too, the library stays to the end: unloaded by SDL at quit, it
+    // would orphan what it keeps, which the leak checker then reports.
+    if (wayland) SDL_GL_LoadLibrary(nullptr);
     host->window_ = SDL_CreateWindow(title, at.x, at.y, at.w, at.h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
     if (host->window_ && wayland) host->wayland_ = WaylandFrames::attach(host->window_);
     if (!host->window_ || (wayland && !host->wayland_) || !host->canvas()) {
