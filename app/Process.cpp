@@ -1,6 +1,7 @@
 #include "Process.hpp"
 
 #include "Diagnostics.hpp"
+#include "SessionBus.hpp"
 
 #include <SDL.h>
 #include <fcntl.h>
@@ -15,6 +16,8 @@ namespace {
 // Seconds a stopping game has to end its frame loop before it is ended anyway (a call into a
 // display that stopped answering would hold it).
 constexpr unsigned stopGrace = 3;
+// Seconds the session bus has to answer before the game goes on without it.
+constexpr double busDeadline = 1;
 
 volatile std::sig_atomic_t running = 0;
 struct sigaction sdlStop[2]; // SDL's own handlers, which turn a signal into a quit event
@@ -38,10 +41,6 @@ void process::settle()
         if (opened >= 0 && opened != fd) dup2(opened, fd), close(opened);
     }
     std::signal(SIGPIPE, SIG_IGN);
-    // SDL hears stop signals as a quit once its events start; ours go first and hand over.
-    SDL_InitSubSystem(SDL_INIT_EVENTS);
-    sigaction(SIGINT, nullptr, &sdlStop[0]);
-    sigaction(SIGTERM, nullptr, &sdlStop[1]);
     struct sigaction stop {};
     stop.sa_handler = onStop;
     sigemptyset(&stop.sa_mask);
@@ -51,6 +50,16 @@ void process::settle()
     late.sa_handler = [](int) { _exit(0); };
     sigemptyset(&late.sa_mask);
     sigaction(SIGALRM, &late, nullptr);
+    // SDL connects to the bus as its events start.
+    (void)sessionbus::check(busDeadline);
+    // SDL hears stop signals as a quit once its events start, if nobody else does yet; ours go
+    // first and hand over.
+    std::signal(SIGINT, SIG_DFL), std::signal(SIGTERM, SIG_DFL);
+    SDL_InitSubSystem(SDL_INIT_EVENTS);
+    sigaction(SIGINT, nullptr, &sdlStop[0]);
+    sigaction(SIGTERM, nullptr, &sdlStop[1]);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
 }
 
 void process::started() { running = 1; }
