@@ -5,9 +5,16 @@
 // numbers and gets our lines written into it), a write to a reader that has gone fails quietly
 // instead of killing the game, SIGTERM and SIGINT end the game with status 0 at any stage, and
 // the session bus is asked with a deadline (or not at all).
+#include <string>
+
 namespace process {
 
 void settle();
+
+// The process's limits (address space, stack, open files) raised to what the game needs where the
+// hard limits allow: "" then, else the line saying which is too tight, for the game to end on
+// before a library would abort for want of it.
+std::string tightLimit();
 
 // Stderr silenced while one lives, on any thread, around libraries that print as they connect
 // (Xlib's authorisation, libwayland, libpulse): the game's own lines still get through, one per

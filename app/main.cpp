@@ -1,4 +1,5 @@
 #include "Clock.hpp"
+#include "Diagnostics.hpp"
 #include "Hud.hpp"
 #include "MixerSoundPlayer.hpp"
 #include "Process.hpp"
@@ -8,11 +9,16 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 int main()
 {
     // Init: the process's ground rules, the window, the sound, the view and the first scene.
     process::settle();
+    if (std::string tight = process::tightLimit(); !tight.empty()) {
+        Diagnostics::tell(tight);
+        return 1;
+    }
     AppDelegate delegate;
     TarvenkoApp app;
     auto host = SDLHost::open("Tarvenko", TarvenkoApp::desktopId, TarvenkoApp::windowSize,

@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include <sys/resource.h>
+
 #include <csignal>
 #include <random>
 
@@ -65,6 +67,29 @@ TEST(Process, StreamsSignalsAndHushedLibraries)
     Diagnostics::tellOnce("cause a", "a: bad"), Diagnostics::tellOnce("cause a", "a: again"), Diagnostics::tell("b");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "tarvenko: the game's line\\nx\\r\\t\\x1b[2J\\x7fé\n"
                                                       "tarvenko: a: bad\ntarvenko: b\n");
+}
+
+// Limits too tight for the game are raised where the hard limit allows, else named in one line
+// before any library would abort for want of them.
+TEST(Process, TightLimitsAreRaisedOrNamed)
+{
+    auto child = [] {
+        auto set = [](int resource, rlim_t soft, rlim_t hard) { rlimit l{soft, hard}; return setrlimit(resource, &l) == 0; };
+        unsetenv("WAYLAND_DISPLAY");
+        bool raised = set(RLIMIT_NOFILE, 8, 1024) && set(RLIMIT_STACK, 64 << 10, RLIM_INFINITY) && process::tightLimit().empty();
+        rlimit files{}, stack{};
+        getrlimit(RLIMIT_NOFILE, &files), getrlimit(RLIMIT_STACK, &stack);
+        std::string lines;
+        for (auto [resource, soft] : {std::pair{RLIMIT_NOFILE, rlim_t(39)}, {RLIMIT_STACK, rlim_t(255) << 10},
+                                      {RLIMIT_AS, rlim_t(359) << 20}})
+            set(resource, soft, soft), lines += process::tightLimit() + "\n";
+        std::fputs(lines.c_str(), stderr);
+        _exit(raised && files.rlim_cur == 40 && stack.rlim_cur == 256 << 10 ? 0 : 1);
+    };
+    EXPECT_EXIT(child(), testing::ExitedWithCode(0),
+                "^the open files limit \\(ulimit -n\\) is 39; the game needs at least 40\n"
+                "the stack size limit \\(ulimit -s\\) is 255 KiB; the game needs at least 256 KiB\n"
+                "the address space limit \\(ulimit -v\\) is 359 MiB; the game needs at least 360 MiB\n$");
 }
 
 // The first scene: the scene file's size, and its colour where it gives one, else the window's
