@@ -10,6 +10,7 @@
 
 #include <SDL.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <unistd.h>
 #include <cairo.h>
 
@@ -95,6 +96,34 @@ int lostX11(Display*)
     _exit(1);
 }
 
+// SDL draws into an X window of the screen's default visual, which it cannot do at depth 30 (a
+// 10-bit screen); such a server also offers a 32-bit visual, which it can. False when the display
+// has no true-colour visual SDL can draw in (a screen of 256 colours).
+bool chooseTrueColourVisual()
+{
+    if (!environment("SDL_VIDEO_X11_WINDOW_VISUALID").empty() || !environment("SDL_VIDEO_X11_VISUALID").empty())
+        return true;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return true; // SDL has just reached it: this is a race SDL's own lines will tell
+    int screen = DefaultScreen(display);
+    Visual* standard = DefaultVisual(display, screen);
+    XVisualInfo asked{};
+    asked.visualid = XVisualIDFromVisual(standard);
+    int n = 0;
+    XVisualInfo* info = XGetVisualInfo(display, VisualIDMask, &asked, &n);
+    bool usable = n > 0 && info[0].c_class == TrueColor && info[0].depth != 30 && info[0].depth >= 15;
+    if (info) XFree(info);
+    for (int depth : {24, 32, 16, 15}) {
+        if (usable) break;
+        XVisualInfo found{};
+        if (!XMatchVisualInfo(display, screen, depth, TrueColor, &found)) continue;
+        SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(found.visualid).c_str());
+        usable = true;
+    }
+    XCloseDisplay(display);
+    return usable;
+}
+
 // The height of the strip, in view points, that drags the window.
 constexpr double dragStripHeight = 40;
 // The share of a Wayland output the window may take at most.
@@ -145,6 +174,13 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     }
     // Any other driver (a headless one asked for by name) draws into the window's pixels as X11 does.
     bool wayland = std::strcmp(driver, "wayland") == 0;
+    if (std::strcmp(driver, "x11") == 0 && !chooseTrueColourVisual()) {
+        if (watch.claimLastWord())
+            Diagnostics::tell("the X display " + environment("DISPLAY") +
+                              " has no true-colour screen (15 bits a pixel or more), which the game needs");
+        SDL_Quit();
+        return nullptr;
+    }
     displayInUse =
         wayland ? "the Wayland display " + environment("WAYLAND_DISPLAY") : "the X display " + environment("DISPLAY");
     // On X11 the window's pixels go to the display as they are (shared memory); SDL would

@@ -51,7 +51,8 @@ struct Helper {
 // An X server of the test's own, no window manager on it, named in DISPLAY while it runs.
 struct XServer : Helper {
     std::string display = ":" + std::to_string(std::atoi(told.c_str()));
-    XServer() : Helper({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, true)
+    explicit XServer(const char* screen = "1024x768x24")
+        : Helper({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp"}, true)
     {
         unsetenv("WAYLAND_DISPLAY"), unsetenv("SDL_VIDEODRIVER"), unsetenv("GDK_SCALE");
         setenv("DISPLAY", display.c_str(), 1);
@@ -157,6 +158,31 @@ TEST(SDLHost, WithoutADisplayNamedThereIsNoWindowAndOneLine)
         EXPECT_NE(err.find(line), std::string::npos) << line << " in:\n" << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 5) << err;
     unsetenv("DISPLAY"), unsetenv("WAYLAND_DISPLAY");
+}
+
+// A 10-bit screen plays in its 32-bit visual, with the right colours; a screen of 256 colours is
+// named in the game's own words.
+TEST(SDLHost, AnyTrueColourScreenPlaysAndOneWithoutIsNamed)
+{
+    {
+        XServer x("1024x768x30");
+        GameStage stage(false);
+        auto host = openHost();
+        ASSERT_TRUE(host) << SDL_GetError();
+        stage.frames(1), host->present(stage.view);
+        SDL_Surface* s = SDL_GetWindowSurface(theWindow());
+        auto pixel = [&](int x, int y) { return static_cast<const std::uint32_t*>(s->pixels)[y * s->pitch / 4 + x]; };
+        EXPECT_NEAR(int(pixel(170, 300) >> 16 & 0xFF), 20, 6) << "the panel's grey: " << std::hex << pixel(170, 300);
+        bool red = false; // the panel's outline, somewhere across its left edge
+        for (int x = 140; x < 160; ++x) red |= (pixel(x, 300) >> 16 & 0xFF) > 0xC0 && (pixel(x, 300) & 0xFFFF) < 0x4040;
+        EXPECT_TRUE(red);
+    }
+    XServer x("1024x768x8");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(openHost());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "tarvenko: the X display " + x.display +
+                                                          " has no true-colour screen (15 bits a pixel or more), "
+                                                          "which the game needs\n");
 }
 
 TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsTheScreenByHand)
