@@ -9,6 +9,7 @@
 #include "SoundPlayer.hpp"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
@@ -278,13 +279,42 @@ void SDLHost::show(SDL_Surface* canvas, const std::vector<PixelRect>* damage)
 
 CGPoint SDLHost::toView(int x, int y) const { return fit_.toView({x * pixelsPerUnit_, y * pixelsPerUnit_}, size_); }
 
+bool SDLHost::onDragStrip(int y) const
+{
+    // The strip and any bar above it.
+    return !isFullscreen() && y * pixelsPerUnit_ < fit_.origin.y + dragStripHeight * fit_.scale;
+}
+
 SDL_HitTestResult SDLCALL SDLHost::hitTest(SDL_Window*, const SDL_Point* point, void* data)
 {
+    // On X11 a press on the strip only becomes a move once the pointer moves (deliverEvents): a
+    // manager handed the move of a quick click may hold on to the pointer after the release.
     const auto& host = *static_cast<const SDLHost*>(data);
-    if (host.isFullscreen()) return SDL_HITTEST_NORMAL;
-    // The strip and any bar above it.
-    double y = point->y * host.pixelsPerUnit_;
-    return y < host.fit_.origin.y + dragStripHeight * host.fit_.scale ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
+    return host.wayland_ && host.onDragStrip(point->y) ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
+}
+
+void SDLHost::beginMove(SDL_Point from)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    Display* display = info.info.x11.display;
+    // The manager takes the pointer from here, so the press's own grab is let go first.
+    XUngrabPointer(display, CurrentTime);
+    XEvent move{};
+    move.xclient.type = ClientMessage;
+    move.xclient.window = info.info.x11.window;
+    move.xclient.message_type = XInternAtom(display, "_NET_WM_MOVERESIZE", False);
+    move.xclient.format = 32;
+    // From where the press was on the screen, so the window follows the pointer's whole way.
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
+    move.xclient.data.l[0] = x + from.x, move.xclient.data.l[1] = y + from.y;
+    move.xclient.data.l[2] = 8; // _NET_WM_MOVERESIZE_MOVE
+    move.xclient.data.l[3] = Button1;
+    move.xclient.data.l[4] = 1; // a normal application
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &move);
+    XFlush(display);
 }
 
 void SDLHost::toggleFullscreen()
@@ -347,7 +377,22 @@ bool SDLHost::deliverEvents(SKView& view)
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT) view.mouseDown(toView(event.button.x, event.button.y));
+            if (event.button.button != SDL_BUTTON_LEFT) break;
+            if (!wayland_ && onDragStrip(event.button.y))
+                pressedOnStrip_ = SDL_Point{event.button.x, event.button.y};
+            else
+                view.mouseDown(toView(event.button.x, event.button.y));
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT) pressedOnStrip_.reset();
+            break;
+        case SDL_MOUSEMOTION:
+            // Past a few units, so a hand's tremble in a click moves nothing.
+            if (pressedOnStrip_ && (event.motion.state & SDL_BUTTON_LMASK) &&
+                std::abs(event.motion.x - pressedOnStrip_->x) + std::abs(event.motion.y - pressedOnStrip_->y) >= 3) {
+                beginMove(*pressedOnStrip_);
+                pressedOnStrip_.reset();
+            }
             break;
         case SDL_CONTROLLERDEVICEADDED:
         case SDL_CONTROLLERDEVICEREMOVED:

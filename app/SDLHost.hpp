@@ -11,6 +11,7 @@
 #include <cairo.h>
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,11 @@ private:
     void toggleFullscreen();
     [[nodiscard]] bool isFullscreen() const;
     static SDL_HitTestResult SDLCALL hitTest(SDL_Window* window, const SDL_Point* point, void* host);
+    // Whether a point of the window (its own units) is on the strip that moves it.
+    [[nodiscard]] bool onDragStrip(int y) const;
+    // Hands the move of the window, under a pointer pressed at `from` (in the window) and moving
+    // since, to the window manager.
+    void beginMove(SDL_Point from);
 
     CGSize size_;
     SDL_Window* window_ = nullptr;
@@ -76,6 +82,7 @@ private:
     bool managed_ = true;          // a window manager acts on requests for fullscreen
     bool filledByHand_ = false;    // fullscreen without one: moved and sized to the screen
     SDL_Rect windowed_{};          // where the window was before that
+    std::optional<SDL_Point> pressedOnStrip_; // X11: a press that moves the window once the pointer moves
     std::vector<SDL_Rect> rects_;  // the parts of a frame that changed, kept between frames
     HeldFire fire_{{}};                // space bar and pads' fire buttons, repeated at the desktop's rate
     std::unique_ptr<Gamepad> gamepad_; // none when the system has no controller support

@@ -224,8 +224,30 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
         XSync(display, False), SDL_Delay(50), SDL_PumpEvents();
         EXPECT_EQ(geometry(w), expected);
     }
-    // A window manager owns the screen's WM_S0, or names itself on the root window.
+    // On the top strip a press moves the window once the pointer moves, never on a quick click: a
+    // manager handed the move of a click may hold on to the pointer.
     Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureNotifyMask);
+    host->present(stage.view); // the strip is where the field was last drawn
+    auto moves = [&] {
+        int n = 0;
+        XSync(display, False);
+        for (XEvent e; XPending(display);)
+            XNextEvent(display, &e), n += e.type == ClientMessage && e.xclient.data.l[2] == 8 &&
+                                          e.xclient.message_type == XInternAtom(display, "_NET_WM_MOVERESIZE", False);
+        return n;
+    };
+    SDL_Event press{SDL_MOUSEBUTTONDOWN}, motion{SDL_MOUSEMOTION};
+    press.button.button = SDL_BUTTON_LEFT, press.button.x = 300, press.button.y = 10, motion.motion.state = SDL_BUTTON_LMASK;
+    SDL_Event release = press;
+    release.type = SDL_MOUSEBUTTONUP;
+    motion.motion.x = 301, motion.motion.y = 11;
+    for (SDL_Event e : {press, release, motion, press, motion}) SDL_PushEvent(&e), (void)host->deliverEvents(stage.view);
+    EXPECT_EQ(moves(), 0) << "a click, then a press that has hardly moved";
+    motion.motion.x = 302;
+    SDL_PushEvent(&motion), (void)host->deliverEvents(stage.view);
+    EXPECT_EQ(moves(), 1);
+    // A window manager owns the screen's WM_S0, or names itself on the root window.
     XSetSelectionOwner(display, XInternAtom(display, "WM_S0", False), root, CurrentTime), XSync(display, False);
     EXPECT_TRUE(hasWindowManager(w));
     XSetSelectionOwner(display, XInternAtom(display, "WM_S0", False), None, CurrentTime);
