@@ -37,7 +37,8 @@ struct Compositor {
             }
         });
     }
-    ~Compositor() { stop = true, loop.join(), wl_display_destroy(display); }
+    // A client whose going the loop had no time to see is let go too.
+    ~Compositor() { stop = true, loop.join(), wl_display_destroy_clients(display), wl_display_destroy(display); }
 };
 
 } // namespace
