@@ -12,6 +12,7 @@ game=""
 cleanup() {
     [ -n "$game" ] && kill "$game" 2>/dev/null
     [ -n "${weston:-}" ] && kill "$weston" 2>/dev/null
+    [ -n "${services:-}" ] && kill -CONT $services 2>/dev/null && kill $services 2>/dev/null
     kill "$xvfb" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"

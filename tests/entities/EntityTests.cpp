@@ -87,7 +87,9 @@ TEST(Builders, EnemiesAndStarsTakeAnyXInTheFieldAndStarsComeBackAtTheTop)
         offPoint |= x != std::round(x);
         ASSERT_TRUE(i % 2 == 0 || (x >= 30 && x <= 770)) << x;
         if (i % 2) continue;
-        double r = static_cast<SKShapeNode&>(*node).path().boundingBox().size.width / 2, a = node->alpha();
+        auto& star = static_cast<SKShapeNode&>(*node);
+        ASSERT_EQ(star.fillColor(), SKColor::whiteColor()) << "white, whatever its opacity";
+        double r = star.path().boundingBox().size.width / 2, a = node->alpha();
         radius = {std::min(radius.first, r), std::max(radius.second, r)};
         alpha = {std::min(alpha.first, a), std::max(alpha.second, a)};
     }
