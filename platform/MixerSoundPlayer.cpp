@@ -48,7 +48,7 @@ struct MixerSoundPlayer::Device {
     // On the worker thread; the player's thread reads nothing of the rest until `state` is open.
     void open(const std::vector<std::string>& preload);
     Mix_Chunk* chunk(const std::string& fileName);
-    void settle(State to)
+    void changeTo(State to)
     {
         std::lock_guard hold(lock);
         state = to;
@@ -93,12 +93,12 @@ void MixerSoundPlayer::Device::open(const std::vector<std::string>& preload)
     quietenAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         Diagnostics::tell(std::string("no audio (") + SDL_GetError() + "); playing silently");
-        return settle(State::silent);
+        return changeTo(State::silent);
     }
     if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, mixChunk) != 0) {
         Diagnostics::tell(std::string("no audio device (") + Mix_GetError() + "); playing silently");
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return settle(State::silent);
+        return changeTo(State::silent);
     }
     Mix_AllocateChannels(channels);
     Uint16 format = 0;
@@ -110,7 +110,7 @@ void MixerSoundPlayer::Device::open(const std::vector<std::string>& preload)
     for (SDL_AudioDeviceID candidate = 2; candidate < 64 && !id; ++candidate)
         if (SDL_GetAudioDeviceStatus(candidate) == SDL_AUDIO_PLAYING) id = candidate;
     for (const auto& name : preload) (void)chunk(name);
-    settle(State::open);
+    changeTo(State::open);
 }
 
 bool MixerSoundPlayer::hasDevice(std::chrono::milliseconds wait)
@@ -148,12 +148,12 @@ bool MixerSoundPlayer::close(std::chrono::milliseconds wait)
     for (auto& [name, chunk] : device_->chunks)
         if (chunk) Mix_FreeChunk(chunk);
     device_->chunks.clear();
-    device_->settle(State::closing);
+    device_->changeTo(State::closing);
     // Closing waits for that thread.
     worker_ = std::thread([device = device_] {
         Mix_CloseAudio();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        device->settle(State::closed);
+        device->changeTo(State::closed);
     });
     if (device_->waitWhile(State::closing, deadline) == State::closing) {
         worker_.detach();
