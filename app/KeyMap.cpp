@@ -27,6 +27,7 @@ HostKey hostKey(const SDL_KeyboardEvent& key)
     if (key.repeat) return HostKey::none;
     bool enter = sym == SDLK_RETURN || sym == SDLK_KP_ENTER;
     if ((sym == SDLK_F11 && held == 0) || (enter && only(KMOD_ALT))) return HostKey::fullscreen;
+    if (sym == SDLK_m && held == 0) return HostKey::mute;
     return HostKey::none;
 }
 

@@ -13,9 +13,10 @@ class SKView;
 // so an unknown key can never pass for A (code 0).
 [[nodiscard]] std::optional<std::uint16_t> virtualKeyCode(SDL_Scancode scancode);
 
-// The host's own keys: Ctrl+Q quits; F11 and Alt+Enter toggle fullscreen. Each on its press
-// with exactly its modifiers (lock keys aside), by the letter on the key, not its place.
-enum class HostKey { none, quit, fullscreen };
+// The host's own keys: Ctrl+Q quits; F11 and Alt+Enter toggle fullscreen; M turns the sound off
+// and on. Each on its press with exactly its modifiers (lock keys aside), by the letter on the
+// key, not its place.
+enum class HostKey { none, quit, fullscreen, mute };
 [[nodiscard]] HostKey hostKey(const SDL_KeyboardEvent& key);
 
 // A key going down or up, to the game if it is one of its own: space holds fire (which repeats

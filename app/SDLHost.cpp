@@ -373,6 +373,7 @@ bool SDLHost::deliverEvents(SKView& view)
             switch (hostKey(event.key)) {
             case HostKey::quit: quit = true; break;
             case HostKey::fullscreen: toggleFullscreen(); break;
+            case HostKey::mute: view.soundPlayer().setMuted(!view.soundPlayer().isMuted()); break;
             case HostKey::none: deliverKey(event.key, view, fire_, now); break;
             }
             break;

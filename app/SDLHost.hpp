@@ -51,6 +51,9 @@ public:
     void waitForNextFrame(const SKView& view);
     // The display went away: the game ends with status 1, not as after a quit.
     [[nodiscard]] bool displayLost() const { return displayLost_; }
+    // Fullscreen on the desktop's resolution (by our own hand where no window manager would act).
+    void toggleFullscreen();
+    [[nodiscard]] bool isFullscreen() const;
 
 private:
     SDLHost() = default;
@@ -62,8 +65,6 @@ private:
     void show(SDL_Surface* canvas, const std::vector<PixelRect>* damage);
     // A point of the window (its own units, y down) in view points (y up).
     [[nodiscard]] CGPoint toView(int x, int y) const;
-    void toggleFullscreen();
-    [[nodiscard]] bool isFullscreen() const;
     static SDL_HitTestResult SDLCALL hitTest(SDL_Window* window, const SDL_Point* point, void* host);
     // Whether a point of the window (its own units) is on the strip that moves it.
     [[nodiscard]] bool onDragStrip(int y) const;

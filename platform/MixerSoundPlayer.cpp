@@ -185,8 +185,15 @@ Mix_Chunk* MixerSoundPlayer::Device::chunk(const std::string& fileName)
     return loaded;
 }
 
+void MixerSoundPlayer::setMuted(bool muted)
+{
+    muted_ = muted;
+    if (muted && device_->now() == State::open) Mix_HaltChannel(-1);
+}
+
 void MixerSoundPlayer::play(const std::string& fileName)
 {
+    if (muted_) return;
     State state = device_->now();
     if (state == State::opening && std::chrono::steady_clock::now() > impatient_)
         Diagnostics::tellOnce("sound server slow", "the sound server does not answer; playing silently until it does");

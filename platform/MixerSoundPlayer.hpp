@@ -38,6 +38,7 @@ public:
     void play(const std::string& fileName) override;
     [[nodiscard]] double duration(const std::string& fileName) override;
     void suspend(bool suspended) override;
+    void setMuted(bool muted) override;
     // Whether the device is open and sounds play, waiting up to `wait` while it opens.
     [[nodiscard]] bool hasDevice(std::chrono::milliseconds wait = {});
     // Lets the device go within `wait`. False when the sound server held it (or its opening)

@@ -13,6 +13,12 @@ public:
     // While the game sleeps (paused, nothing moving), the sound holds still too, mid-effect if
     // need be, and goes on where it was when woken.
     virtual void suspend(bool /*suspended*/) {}
+    // All sound off, a sound already playing too, or on again.
+    virtual void setMuted(bool muted) { muted_ = muted; }
+    [[nodiscard]] bool isMuted() const { return muted_; }
+
+protected:
+    bool muted_ = false;
 };
 
 class SilentSoundPlayer final : public SoundPlayer {

@@ -1,14 +1,19 @@
+#include "CommandLine.hpp"
 #include "Diagnostics.hpp"
 #include "Letterbox.hpp"
 #include "Process.hpp"
+#include "Settings.hpp"
 #include "Support.hpp"
 #include "TarvenkoApp.hpp"
 
 #include <SDL.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <csignal>
+#include <fstream>
 #include <random>
 
 // At any window shape the view is as large as fits, centred on whole pixels, and a click on a
@@ -99,5 +104,57 @@ TEST(TarvenkoApp, TheFirstSceneIsTheSceneFilesWhenItCanBeUsed)
         if (*text) t.write("GameScene.scene.json", text);
         auto scene = TarvenkoApp(SKBundle(t.dir)).scene();
         EXPECT_TRUE(scene->size() == size && scene->backgroundColor() == colour && scene->scaleMode() == SKSceneScaleMode::resizeFill) << text;
+    }
+}
+
+TEST(CommandLine, TakesItsFourOptionsAndRefusesTheRest)
+{
+    auto parse = [](std::vector<const char*> args) { return args.insert(args.begin(), "tarvenko"), CommandLine::parse(int(args.size()), args.data()); };
+    using enum CommandLine::Action;
+    EXPECT_TRUE(parse({}).action == play && !parse({}).fullscreen);
+    EXPECT_EQ(parse({"--windowed", "--fullscreen"}).fullscreen, true) << "the last one counts";
+    EXPECT_EQ(parse({"--windowed"}).fullscreen, false);
+    EXPECT_EQ(parse({"--version"}).text, "tarvenko 0.1.0\n");
+    EXPECT_TRUE(parse({"--fullscreen", "--help"}).action == help && parse({"--help"}).text.starts_with("Usage: tarvenko"));
+    EXPECT_NE(parse({"--help"}).text.find("\n  M                   sound off and on\n"), std::string::npos);
+    EXPECT_EQ(parse({"-x", "--help"}).text, "unknown option '-x'; see 'tarvenko --help'");
+    EXPECT_EQ(parse({"--fullscreen", "level2"}).text, "unexpected argument 'level2'; see 'tarvenko --help'");
+}
+
+// Choices written whole, read back, and never lost to a file that cannot be read as them.
+TEST(Settings, ChoicesAreKeptWholeAndADamagedFileIsNamedAndKept)
+{
+    TempDir t;
+    Diagnostics::Capture lines;
+    std::filesystem::path folder = t.dir / "tarvenko", file = folder / "settings.json";
+    EXPECT_TRUE(Settings(folder).load() == Choices{} && Settings(folder).save({true, false}));
+    EXPECT_TRUE(Settings(folder).load() == (Choices{true, false}) && lines.take().empty());
+    auto text = [](const std::filesystem::path& p) { std::ifstream in(p); return std::string(std::istreambuf_iterator<char>(in), {}); };
+    for (auto [damage, why] : {std::pair{"{oops", "is not JSON"}, {"{\"sound\": 1}", "is not {\"fullscreen\": true or false"},
+                               {"dir", "is a directory"}, {"fifo", "is not a regular file"}, {"huge", "is too large"}}) {
+        std::filesystem::remove_all(file), std::filesystem::remove_all(file.string() + ".bad");
+        if (damage == std::string("dir")) std::filesystem::create_directory(file);
+        else if (damage == std::string("fifo")) mkfifo(file.c_str(), 0600);
+        else std::ofstream(file) << (damage == std::string("huge") ? std::string(70000, ' ') : damage);
+        Settings damaged(folder);
+        EXPECT_TRUE(damaged.load() == Choices{} && lines.take().at(0).find(why) != std::string::npos) << why;
+        EXPECT_TRUE(damaged.save({false, false}) && Settings(folder).load() == (Choices{false, false})) << why;
+        EXPECT_TRUE(std::filesystem::exists(file.string() + ".bad") && (damage[0] != '{' || text(file.string() + ".bad") == damage));
+    }
+    // Nowhere to keep them: said once.
+    Settings nowhere(std::nullopt), blocked(file / "no-folder-under-a-file");
+    EXPECT_FALSE(nowhere.save({}) || nowhere.save({}) || blocked.save({}));
+    EXPECT_EQ(lines.take().size(), 2u);
+    // Killed at any moment while writing: the old choices or the new ones, whole.
+    std::mt19937 random(5);
+    for (int i = 0; i < 100; ++i) {
+        pid_t writer = fork();
+        if (writer == 0)
+            for (Settings mine(folder);;) mine.save({i % 2 == 0, true});
+        usleep(random() % 3000), kill(writer, SIGKILL), waitpid(writer, nullptr, 0);
+        ASSERT_TRUE(lines.take().empty());
+        Choices read = Settings(folder).load();
+        ASSERT_TRUE(read.sound || (read == Choices{false, false})) << "torn or damaged after kill " << i;
+        ASSERT_TRUE(lines.take().empty());
     }
 }

@@ -64,10 +64,12 @@ TEST(Keys, TheGameHearsItsSixKeysAndTheHostKeysTakeExactlyTheirModifiersOnTheirP
     EXPECT_EQ(host(SDLK_F11, KMOD_NONE), fullscreen);
     EXPECT_EQ(host(SDLK_RETURN, KMOD_RALT), fullscreen);
     EXPECT_EQ(host(SDLK_KP_ENTER, KMOD_LALT | KMOD_NUM), fullscreen);
+    EXPECT_EQ(host(SDLK_m, KMOD_CAPS), mute);
     for (HostKey k : {host(SDLK_q, KMOD_LCTRL | KMOD_LSHIFT), host(SDLK_q, KMOD_LCTRL | KMOD_LALT),
                       host(SDLK_q, KMOD_LCTRL, SDL_KEYUP), host(SDLK_q, KMOD_NONE), host(SDLK_F11, KMOD_LCTRL),
                       host(SDLK_F11, KMOD_NONE, SDL_KEYDOWN, true), host(SDLK_RETURN, KMOD_LALT | KMOD_LCTRL),
-                      host(SDLK_RETURN, KMOD_NONE), host(SDLK_w, KMOD_LCTRL)})
+                      host(SDLK_RETURN, KMOD_NONE), host(SDLK_w, KMOD_LCTRL), host(SDLK_m, KMOD_LSHIFT),
+                      host(SDLK_m, KMOD_NONE, SDL_KEYDOWN, true), host(SDLK_m, KMOD_NONE, SDL_KEYUP)})
         EXPECT_EQ(k, none);
 }
 

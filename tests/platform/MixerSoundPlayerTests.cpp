@@ -45,6 +45,11 @@ TEST(MixerSoundPlayer, LoadsEachFileOnceNamesEachBadFileOnceAndSleepsWhenSuspend
         EXPECT_EQ(passesWithin(200), 0) << "suspended: not one pass";
         player.suspend(false);
         EXPECT_GT(passesWithin(200), 0) << "woken, it goes on";
+        // Muted, what plays stops and nothing more starts, until unmuted.
+        player.setMuted(true), player.play("laser.wav");
+        EXPECT_TRUE(Mix_Playing(-1) == 0 && player.isMuted());
+        player.setMuted(false), player.play("laser.wav");
+        EXPECT_EQ(Mix_Playing(-1), 1);
         player.suspend(true); // and lets go when it ends, suspended or not
         Mix_SetPostMix(nullptr, nullptr);
     }
