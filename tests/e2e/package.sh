@@ -24,7 +24,7 @@ expect maintainer grep -q '<.*@.*>' <<<"$(fields Maintainer)"
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 # The resources and the vector icon; lintian asks for the rest (man page, copyright, changelog).
 for f in usr/share/tarvenko/laser.wav usr/share/tarvenko/explosion.wav usr/share/tarvenko/Explosion.emitter.json \
-    usr/share/icons/hicolor/scalable/apps/tarvenko.svg; do
+    usr/share/icons/hicolor/scalable/apps/tarvenko.svg usr/share/bash-completion/completions/tarvenko; do
     expect "holds-$f" grep -qx "\./$f" <<<"$files"
 done
 expect only-the-game [ "$(grep -c '^\./usr/\(bin\|games\)/.' <<<"$files")" = 1 ]
@@ -50,6 +50,11 @@ expect lintian-hardened [ -z "$(grep hardening- "$work/lintian")" ]
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/metainfo/org.tarvenko.Tarvenko.metainfo.xml >"$work/metainfo.xml"
 appstreamcli validate --no-net --strict "$work/metainfo.xml" >"$work/appstream" 2>&1
 expect appstream-valid [ $? = 0 ]
+# One version: the binary's, the package's, the changelog's and the listing's.
+version=$(fields Version)
+expect version-told [ "$("$work/root/usr/games/tarvenko" --version)" = "tarvenko $version" ]
+expect version-everywhere grep -q "release version=\"$version\"" "$work/metainfo.xml"
+expect version-changelog grep -q "^tarvenko ($version)" <(zcat "$work/root/usr/share/doc/tarvenko/changelog.gz")
 [ "$failed" = 0 ] || sed 's/^/    appstream: /' "$work/appstream"
 # The unpacked game plays quietly; with a sound or scene file broken, without an audio device or
 # sound card, without fonts, it says the cause in one line on stderr and plays on.
