@@ -56,13 +56,14 @@ TEST(Process, StreamsSignalsAndHushedLibraries)
         _exit(4);
     };
     EXPECT_EXIT(stoppedInStartUp(), testing::ExitedWithCode(0), "");
-    auto stoppedInPlay = [] {
+    auto stoppedInPlay = [](int signal) {
         process::settle(), process::started();
-        raise(SIGTERM);
+        raise(signal);
         SDL_Event e;
         _exit(SDL_PollEvent(&e) && e.type == SDL_QUIT ? 7 : 8);
     };
-    EXPECT_EXIT(stoppedInPlay(), testing::ExitedWithCode(7), "");
+    EXPECT_EXIT(stoppedInPlay(SIGTERM), testing::ExitedWithCode(7), "");
+    EXPECT_EXIT(stoppedInPlay(SIGINT), testing::ExitedWithCode(7), "");
     // Leaving at once (a sound server held the quit) still lets out what the game had to say.
     auto leaving = [] { dup2(2, 1), setvbuf(stdout, nullptr, _IOFBF, 4096), std::printf("held back\n"), process::leave(3); };
     EXPECT_EXIT(leaving(), testing::ExitedWithCode(3), "^held back\n$");
@@ -86,10 +87,12 @@ TEST(Process, TightLimitsAreRaisedOrNamed)
         unsetenv("WAYLAND_DISPLAY");
         bool raised = !setrlimit(RLIMIT_NOFILE, &files) && !setrlimit(RLIMIT_STACK, &stack) && process::tightLimit().empty();
         getrlimit(RLIMIT_NOFILE, &files), getrlimit(RLIMIT_STACK, &stack), setrlimit(RLIMIT_NOFILE, &tight);
-        std::fputs(process::tightLimit().c_str(), stderr);
+        std::fputs((process::tightLimit() + "\n").c_str(), stderr);
+        tight = {255 << 10, 255 << 10}, setrlimit(RLIMIT_STACK, &tight), std::fputs(process::tightLimit().c_str(), stderr);
         _exit(raised && files.rlim_cur == 40 && stack.rlim_cur == 256 << 10 ? 0 : 1);
     };
-    EXPECT_EXIT(child(), testing::ExitedWithCode(0), "^the open files limit \\(ulimit -n\\) is 39; the game needs at least 40$");
+    EXPECT_EXIT(child(), testing::ExitedWithCode(0), "^the open files limit \\(ulimit -n\\) is 39; the game needs at least 40\n"
+                                                     "the stack size limit \\(ulimit -s\\) is 255 KiB; the game needs at least 256 KiB$");
 }
 
 // The first scene: the scene file's size, and its colour where it gives one, else the window's
