@@ -5,6 +5,7 @@
 #include "DisplayWatch.hpp"
 #include "KeyMap.hpp"
 #include "Process.hpp"
+#include "SKScene.hpp"
 #include "SKView.hpp"
 #include "SoundPlayer.hpp"
 
@@ -155,6 +156,10 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", desktopId, 0);
     // No title bar to draw: libdecor would only load plugins and say so.
     SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
+    // The screensaver is the game's to hold off, in play only (SDL would from start to quit),
+    // asked in the game's name.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_APP_NAME, title);
     // Start-up never hangs on a display that stops answering or goes away; the libraries' own
     // lines about it (Xlib's authorisation, libwayland's) give way to ours.
     StartupWatch watch(displays.named, displays.probe ? displays.probe->fd() : -1, startupSeconds);
@@ -408,7 +413,49 @@ bool SDLHost::deliverEvents(SKView& view)
     }
     if (quit) return false;
     fire_.repeat(view, now);
+    holdScreenAwake(view);
     return true;
+}
+
+void SDLHost::holdScreenAwake(const SKView& view)
+{
+    bool shown = !(SDL_GetWindowFlags(window_) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN));
+    bool hold = shown && view.scene() && view.scene()->updates() && !view.isTransitioning();
+    if (hold == screenHeldAwake_) return;
+    screenHeldAwake_ = hold;
+    if (hold) SDL_DisableScreenSaver();
+    else SDL_EnableScreenSaver();
+}
+
+void SDLHost::setIcon(const std::filesystem::path& hicolor)
+{
+    // The smallest drawn size that covers 64 points of the window, in its pixels.
+    int pixelsWide = 0, pixelsHigh = 0;
+    SDL_GetWindowSizeInPixels(window_, &pixelsWide, &pixelsHigh);
+    int wanted = int(std::lround(64 * pixelsWide / size_.width)), size = 256;
+    for (int drawn : {256, 128, 64, 48, 32}) size = drawn >= wanted ? drawn : size;
+    std::string file = (hicolor / (std::to_string(size) + "x" + std::to_string(size)) / "apps" / "tarvenko.png").string();
+    cairo_surface_t* png = cairo_image_surface_create_from_png(file.c_str());
+    if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
+        Diagnostics::tellOnce("window icon", "the window's icon " + file + " cannot be read; the desktop shows its own");
+        return cairo_surface_destroy(png);
+    }
+    int w = cairo_image_surface_get_width(png), h = cairo_image_surface_get_height(png);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (icon) {
+        // Cairo keeps colours multiplied by their alpha; SDL wants them as they are.
+        const auto* from = cairo_image_surface_get_data(png);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                std::uint32_t p = reinterpret_cast<const std::uint32_t*>(from + y * cairo_image_surface_get_stride(png))[x];
+                std::uint32_t a = p >> 24, out = p & 0xFF000000;
+                for (int shift : {16, 8, 0}) out |= (a ? std::min(255u, ((p >> shift & 0xFF) * 255 + a / 2) / a) : 0) << shift;
+                reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(icon->pixels) + y * icon->pitch)[x] = out;
+            }
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
+    }
+    cairo_surface_destroy(png);
 }
 
 void SDLHost::present(const SKView& view)

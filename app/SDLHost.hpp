@@ -10,6 +10,7 @@
 #include <SDL_rect.h>
 #include <cairo.h>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <span>
@@ -51,6 +52,9 @@ public:
     void waitForNextFrame(const SKView& view);
     // The display went away: the game ends with status 1, not as after a quit.
     [[nodiscard]] bool displayLost() const { return displayLost_; }
+    // The window's own icon, from a hicolor icon folder (…/icons/hicolor), at the window's scale,
+    // so the task switcher shows it even where no menu entry matches the window.
+    void setIcon(const std::filesystem::path& hicolor);
     // Fullscreen on the desktop's resolution (by our own hand where no window manager would act).
     void toggleFullscreen();
     [[nodiscard]] bool isFullscreen() const;
@@ -66,6 +70,8 @@ private:
     // A point of the window (its own units, y down) in view points (y up).
     [[nodiscard]] CGPoint toView(int x, int y) const;
     static SDL_HitTestResult SDLCALL hitTest(SDL_Window* window, const SDL_Point* point, void* host);
+    // The screensaver held off only while a game is in play and the window shown.
+    void holdScreenAwake(const SKView& view);
     // Whether a point of the window (its own units) is on the strip that moves it.
     [[nodiscard]] bool onDragStrip(int y) const;
     // Hands the move of the window, under a pointer pressed at `from` (in the window) and moving
@@ -83,6 +89,7 @@ private:
     bool managed_ = true;          // a window manager acts on requests for fullscreen
     bool filledByHand_ = false;    // fullscreen without one: moved and sized to the screen
     SDL_Rect windowed_{};          // where the window was before that
+    bool screenHeldAwake_ = false;
     std::optional<SDL_Point> pressedOnStrip_; // X11: a press that moves the window once the pointer moves
     std::vector<SDL_Rect> rects_;  // the parts of a frame that changed, kept between frames
     HeldFire fire_{{}};                // space bar and pads' fire buttons, repeated at the desktop's rate

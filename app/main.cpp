@@ -43,6 +43,7 @@ int main(int argc, char** argv)
     auto host = SDLHost::open("Tarvenko", TarvenkoApp::desktopId, TarvenkoApp::windowSize,
                               TarvenkoApp::preferredFramesPerSecond, panelButtonNames);
     if (!host) return 1;
+    host->setIcon(SKBundle::main().directory().parent_path() / "icons" / "hicolor");
     if (line.fullscreen.value_or(remembered.fullscreen)) host->toggleFullscreen();
     delegate.applicationDidFinishLaunching();
     MonotonicClock clock;

@@ -211,6 +211,20 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
     ASSERT_TRUE(SDL_GetWindowWMInfo(w, &info) && XGetClassHint(display, info.info.x11.window, &hint));
     EXPECT_STREQ(hint.res_class, "Mine");
     XFree(hint.res_name), XFree(hint.res_class);
+    // The window's own icon, 64 of its pixels wide; the screensaver held off in play only.
+    host->setIcon(SKBundle::main().directory().parent_path() / "icons" / "hicolor");
+    Atom type;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* icon = nullptr;
+    XGetWindowProperty(display, info.info.x11.window, XInternAtom(display, "_NET_WM_ICON", False), 0, 2, False,
+                       AnyPropertyType, &type, &format, &items, &left, &icon);
+    EXPECT_TRUE(icon && items == 2 && reinterpret_cast<long*>(icon)[0] == 64 && left == 64 * 64 * 4);
+    if (icon) XFree(icon);
+    EXPECT_TRUE(host->deliverEvents(stage.view) && !SDL_IsScreenSaverEnabled());
+    stage.press(SKKey::escape);
+    EXPECT_TRUE(host->deliverEvents(stage.view) && SDL_IsScreenSaverEnabled());
+    stage.press(SKKey::escape);
     EXPECT_EQ(geometry(w), "112,84 800x600");
     HeldFire::Repeat repeat = desktopKeyRepeat(w);
     EXPECT_EQ(std::to_string(repeat.delay) + " " + std::to_string(repeat.interval), "0.250000 0.020000");
