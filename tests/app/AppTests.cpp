@@ -113,15 +113,12 @@ TEST(TarvenkoApp, TheFirstSceneIsTheSceneFilesWhenItCanBeUsed)
 TEST(CommandLine, TakesItsFourOptionsAndRefusesTheRest)
 {
     auto parse = [](std::vector<const char*> args) { return args.insert(args.begin(), "tarvenko"), CommandLine::parse(int(args.size()), args.data()); };
-    using enum CommandLine::Action;
-    EXPECT_TRUE(parse({}).action == play && !parse({}).fullscreen);
-    EXPECT_EQ(parse({"--windowed", "--fullscreen"}).fullscreen, true) << "the last one counts";
-    EXPECT_EQ(parse({"--windowed"}).fullscreen, false);
-    EXPECT_EQ(parse({"--version"}).text, "tarvenko 0.1.0\n");
-    EXPECT_TRUE(parse({"--fullscreen", "--help"}).action == help && parse({"--help"}).text.starts_with("Usage: tarvenko"));
+    EXPECT_TRUE(parse({}).action == CommandLine::Action::play && !parse({}).fullscreen);
+    EXPECT_TRUE(parse({"--windowed", "--fullscreen"}).fullscreen == true && parse({"--windowed"}).fullscreen == false);
+    EXPECT_EQ(parse({"--fullscreen", "--version"}).text, "tarvenko 0.1.0\n");
     EXPECT_NE(parse({"--help"}).text.find("\n  M                   sound off and on\n"), std::string::npos);
-    EXPECT_EQ(parse({"-x", "--help"}).text, "unknown option '-x'; see 'tarvenko --help'");
-    EXPECT_EQ(parse({"--fullscreen", "level2"}).text, "unexpected argument 'level2'; see 'tarvenko --help'");
+    EXPECT_EQ(parse({"-x", "--help"}).text + parse({"--fullscreen", "level2"}).text,
+              "unknown option '-x'; see 'tarvenko --help'unexpected argument 'level2'; see 'tarvenko --help'");
 }
 
 // Choices written whole, read back, and never lost to a file that cannot be read as them.
@@ -132,7 +129,6 @@ TEST(Settings, ChoicesAreKeptWholeAndADamagedFileIsNamedAndKept)
     std::filesystem::path folder = t.dir / "tarvenko", file = folder / "settings.json";
     EXPECT_TRUE(Settings(folder).load() == Choices{} && Settings(folder).save({true, false}));
     EXPECT_TRUE(Settings(folder).load() == (Choices{true, false}) && lines.take().empty());
-    auto text = [](const std::filesystem::path& p) { std::ifstream in(p); return std::string(std::istreambuf_iterator<char>(in), {}); };
     for (auto [damage, why] : {std::pair{"{oops", "is not JSON"}, {"{\"sound\": 1}", "is not {\"fullscreen\": true or false"},
                                {"dir", "is a directory"}, {"fifo", "is not a regular file"}, {"huge", "is too large"}}) {
         std::filesystem::remove_all(file), std::filesystem::remove_all(file.string() + ".bad");
@@ -142,22 +138,19 @@ TEST(Settings, ChoicesAreKeptWholeAndADamagedFileIsNamedAndKept)
         Settings damaged(folder);
         EXPECT_TRUE(damaged.load() == Choices{} && lines.take().at(0).find(why) != std::string::npos) << why;
         EXPECT_TRUE(damaged.save({false, false}) && Settings(folder).load() == (Choices{false, false})) << why;
-        EXPECT_TRUE(std::filesystem::exists(file.string() + ".bad") && (damage[0] != '{' || text(file.string() + ".bad") == damage));
+        EXPECT_TRUE(std::filesystem::exists(file.string() + ".bad")) << "kept: " << why;
     }
     // Nowhere to keep them: said once.
     Settings nowhere(std::nullopt), blocked(file / "no-folder-under-a-file");
     EXPECT_FALSE(nowhere.save({}) || nowhere.save({}) || blocked.save({}));
     EXPECT_EQ(lines.take().size(), 2u);
     // Killed at any moment while writing: the old choices or the new ones, whole.
-    std::mt19937 random(5);
     for (int i = 0; i < 100; ++i) {
         pid_t writer = fork();
         if (writer == 0)
             for (Settings mine(folder);;) mine.save({i % 2 == 0, true});
-        usleep(random() % 3000), kill(writer, SIGKILL), waitpid(writer, nullptr, 0);
-        ASSERT_TRUE(lines.take().empty());
+        usleep(i * 37 % 3000), kill(writer, SIGKILL), waitpid(writer, nullptr, 0);
         Choices read = Settings(folder).load();
-        ASSERT_TRUE(read.sound || (read == Choices{false, false})) << "torn or damaged after kill " << i;
-        ASSERT_TRUE(lines.take().empty());
+        ASSERT_TRUE((read.sound || read == Choices{false, false}) && lines.take().empty()) << "torn after kill " << i;
     }
 }

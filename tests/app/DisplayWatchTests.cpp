@@ -81,22 +81,14 @@ TEST(StartupWatch, EndsAStartUpThatHangsWithOneLine)
                 "^tarvenko: lost the Wayland display w while the window was opening\n$");
 }
 
-// A bus that takes the connection and says nothing costs the deadline and a line, and the game
-// goes on without one; a bus that answers is used, at the place a session keeps it when it names
-// none; no bus named and none there means none, not one started for us.
-TEST(SessionBus, ABusThatDoesNotAnswerCostsItsDeadlineAndNoBusIsNoBus)
+// A bus that answers is used, at the place a session keeps it when it names none; no bus named
+// and none there means none, not one started for us. (A bus that stopped answering is the
+// end-to-end test's: a real one, stopped.)
+TEST(SessionBus, NoBusIsNoBus)
 {
     TempDir t;
     Diagnostics::Capture lines;
-    auto bus = [] { return std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")); };
-    int silent = listeningSocket(t.dir, "silent"), answering = listeningSocket(t.dir, "bus");
-    std::string address = "unix:path=" + (t.dir / "silent").string() + ",guid=0123;tcp:host=localhost";
-    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(sessionbus::check(0.3), "the session bus " + address + " does not answer within 0.3 s; going on without it");
-    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_TRUE(took >= 0.29 && took < 2) << took << " s: the deadline, not for ever";
-    EXPECT_TRUE(bus() == "disabled:" && lines.take().size() == 1);
+    int answering = listeningSocket(t.dir, "bus");
     std::thread server([&] {
         int c = accept(answering, nullptr, nullptr);
         char hello[64];
@@ -105,8 +97,9 @@ TEST(SessionBus, ABusThatDoesNotAnswerCostsItsDeadlineAndNoBusIsNoBus)
     for (const char* runtime : {t.dir.c_str(), "/nonexistent"}) {
         unsetenv("DBUS_SESSION_BUS_ADDRESS"), setenv("XDG_RUNTIME_DIR", runtime, 1);
         EXPECT_EQ(sessionbus::check(5), "");
-        EXPECT_EQ(bus(), runtime == t.dir.c_str() ? "unix:path=" + (t.dir / "bus").string() : "disabled:");
+        EXPECT_EQ(std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")),
+                  runtime == t.dir.c_str() ? "unix:path=" + (t.dir / "bus").string() : "disabled:");
     }
-    server.join(), close(silent), close(answering);
+    server.join(), close(answering);
     EXPECT_TRUE(lines.take().empty());
 }
