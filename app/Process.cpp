@@ -38,7 +38,8 @@ void onStop(int signal)
 // What the game needs of the process's limits, measured (with sound through PulseAudio, which
 // goes silent with a line when it finds too little room), with room to spare: its address space
 // peaks at 173 MiB on X11 and at 445 MiB on Wayland, where SDL loads EGL for the window; its
-// deepest stack (pango laying out text) takes between 80 and 96 KiB; it holds up to 19 files open.
+// deepest stack (pango laying out text) takes between 80 and 96 KiB; it holds up to 19 files
+// open, more for a moment while fonts and sounds load beside each other.
 constexpr rlim_t threadStack = 2 << 20;
 struct Need {
     int resource;
@@ -55,7 +56,7 @@ std::vector<Need> needs()
     return {
         {RLIMIT_AS, rlim_t(wayland ? 512 : 256) << 20, "address space", "-v", 1 << 20, "MiB"},
         {RLIMIT_STACK, rlim_t(256) << 10, "stack size", "-s", 1 << 10, "KiB"},
-        {RLIMIT_NOFILE, 40, "open files", "-n", 1, ""},
+        {RLIMIT_NOFILE, 64, "open files", "-n", 1, ""},
     };
 }
 

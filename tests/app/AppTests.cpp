@@ -83,15 +83,15 @@ TEST(Process, StreamsSignalsAndHushedLibraries)
 TEST(Process, TightLimitsAreRaisedOrNamed)
 {
     auto child = [] {
-        rlimit files{8, 1024}, stack{64 << 10, RLIM_INFINITY}, tight{39, 39};
+        rlimit files{8, 1024}, stack{64 << 10, RLIM_INFINITY}, tight{63, 63};
         unsetenv("WAYLAND_DISPLAY");
         bool raised = !setrlimit(RLIMIT_NOFILE, &files) && !setrlimit(RLIMIT_STACK, &stack) && process::tightLimit().empty();
         getrlimit(RLIMIT_NOFILE, &files), getrlimit(RLIMIT_STACK, &stack), setrlimit(RLIMIT_NOFILE, &tight);
         std::fputs((process::tightLimit() + "\n").c_str(), stderr);
         tight = {255 << 10, 255 << 10}, setrlimit(RLIMIT_STACK, &tight), std::fputs(process::tightLimit().c_str(), stderr);
-        _exit(raised && files.rlim_cur == 40 && stack.rlim_cur == 256 << 10 ? 0 : 1);
+        _exit(raised && files.rlim_cur == 64 && stack.rlim_cur == 256 << 10 ? 0 : 1);
     };
-    EXPECT_EXIT(child(), testing::ExitedWithCode(0), "^the open files limit \\(ulimit -n\\) is 39; the game needs at least 40\n"
+    EXPECT_EXIT(child(), testing::ExitedWithCode(0), "^the open files limit \\(ulimit -n\\) is 63; the game needs at least 64\n"
                                                      "the stack size limit \\(ulimit -s\\) is 255 KiB; the game needs at least 256 KiB$");
 }
 
