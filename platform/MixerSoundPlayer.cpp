@@ -120,7 +120,8 @@ bool MixerSoundPlayer::hasDevice(std::chrono::milliseconds wait)
 
 void MixerSoundPlayer::suspend(bool suspended)
 {
-    if (!device_->id || suspended == suspended_ || device_->now() != State::open) return;
+    // The state first: the device's id is the opening thread's until it is open.
+    if (suspended == suspended_ || device_->now() != State::open || !device_->id) return;
     suspended_ = suspended;
     // Pausing the device would still wake its thread ~43 times a second to mix silence; holding
     // its lock keeps the thread waiting, at no cost, until the lock is let go.
