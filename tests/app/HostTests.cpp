@@ -218,7 +218,8 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
     unsigned char* icon = nullptr; // its width and height, then its pixels
     XGetWindowProperty(display, info.info.x11.window, XInternAtom(display, "_NET_WM_ICON", False), 0, 2, False,
                        AnyPropertyType, &type, &format, &items, &left, &icon);
-    EXPECT_TRUE(icon && reinterpret_cast<long*>(icon)[0] == 64 && left == 64 * 64 * 4), XFree(icon);
+    EXPECT_TRUE(icon && reinterpret_cast<long*>(icon)[0] == 64 && left == 64 * 64 * 4);
+    XFree(icon);
     EXPECT_TRUE(host->deliverEvents(stage.view) && !SDL_IsScreenSaverEnabled());
     stage.press(SKKey::escape);
     EXPECT_TRUE(host->deliverEvents(stage.view) && SDL_IsScreenSaverEnabled());
