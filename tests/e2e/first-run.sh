@@ -82,7 +82,7 @@ expect quiet-stdout [ ! -s "$work/out" ]
 # Session services that stopped answering hold nothing up: a PulseAudio stopped in play, a quit
 # still within a second; a session bus stopped, the window after a second and one line.
 within() { [ $((($(date +%s%N) - t0) / 1000000)) -lt "$1" ]; } # milliseconds since t0
-pulseaudio -n --daemonize=no --exit-idle-time=-1 -L module-null-sink \
+HOME=$work pulseaudio -n --daemonize=no --exit-idle-time=-1 -L module-null-sink \
     -L "module-native-protocol-unix socket=$work/pulse auth-anonymous=1" >/dev/null 2>&1 &
 services="$services $!"
 until_ok 10 test -S "$work/pulse" || echo "FAILED: no PulseAudio"

@@ -18,7 +18,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY=":$display" SDL_AUDIODRIVER=dummy
+export DISPLAY=":$display" SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$work/config # the player's own choices stay out of it
 passed=0 failed=0
 
 until_ok() { # deadline_seconds command...: retries until the command succeeds
