@@ -48,7 +48,7 @@ Settings::Settings(std::optional<std::filesystem::path> folder) : folder_(std::m
 std::optional<std::filesystem::path> Settings::configFolder()
 {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    // The base directory specification: a relative path there is to be ignored.
+    // As XDG has it: a relative path there is to be ignored.
     if (config && config[0] == '/') return std::filesystem::path(config) / "tarvenko";
     const char* home = std::getenv("HOME");
     if (home && home[0] == '/') return std::filesystem::path(home) / ".config" / "tarvenko";
