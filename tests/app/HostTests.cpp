@@ -18,6 +18,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -35,6 +36,7 @@ struct Helper {
         if (pipe(ends) != 0) return;
         argv.push_back(nullptr);
         if ((pid = fork()) == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL); // a test killed mid-way leaves no server behind
             int null = open("/dev/null", O_WRONLY);
             dup2(ends[1], 3), dup2(null, 1), dup2(null, 2);
             execvp(argv[0], const_cast<char**>(argv.data()));
