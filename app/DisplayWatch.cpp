@@ -1,5 +1,6 @@
 #include "DisplayWatch.hpp"
 
+#include "Deadline.hpp"
 #include "Diagnostics.hpp"
 
 #include <fcntl.h>
@@ -8,36 +9,10 @@
 #include <wayland-client.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <thread>
 #include <utility>
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-Clock::time_point after(double seconds)
-{
-    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-}
-
-int millisecondsUntil(Clock::time_point deadline)
-{
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? int(left) : 0;
-}
-
-std::string seconds(double s)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%g s", s);
-    return text;
-}
-
-} // namespace
 
 WaylandProbe::WaylandProbe(const std::string& display, double deadlineSeconds)
 {
@@ -61,7 +36,7 @@ WaylandProbe::WaylandProbe(const std::string& display, double deadlineSeconds)
     static const wl_callback_listener listener{
         [](void* done, wl_callback*, std::uint32_t) { *static_cast<bool*>(done) = true; }};
     wl_callback_add_listener(sync, &listener, &answered);
-    auto deadline = after(deadlineSeconds);
+    Deadline deadline(deadlineSeconds);
     auto failed = [&] {
         int error = wl_display_get_error(display_);
         problem_ = std::string("the connection failed: ") + std::strerror(error ? error : EPROTO);
@@ -77,10 +52,10 @@ WaylandProbe::WaylandProbe(const std::string& display, double deadlineSeconds)
             break;
         }
         pollfd p{wl_display_get_fd(display_), POLLIN, 0};
-        int ready = poll(&p, 1, millisecondsUntil(deadline));
+        int ready = poll(&p, 1, deadline.millisecondsLeft());
         if (ready <= 0) {
             wl_display_cancel_read(display_);
-            if (ready == 0) problem_ = "no answer within " + seconds(deadlineSeconds);
+            if (ready == 0) problem_ = "no answer within " + deadline.said();
             else if (errno != EINTR) failed();
             continue;
         }
@@ -108,19 +83,19 @@ struct StartupWatch::Thread {
 StartupWatch::StartupWatch(std::string display, int fd, double deadlineSeconds) : thread_(std::make_unique<Thread>())
 {
     if (pipe2(thread_->wake, O_CLOEXEC) != 0) return;
-    auto deadline = after(deadlineSeconds);
-    thread_->thread = std::thread([display = std::move(display), fd, deadline, deadlineSeconds, t = thread_.get()] {
+    Deadline deadline(deadlineSeconds);
+    thread_->thread = std::thread([display = std::move(display), fd, deadline, t = thread_.get()] {
         int wake = t->wake[0];
         pollfd p[2] = {{wake, POLLIN, 0}, {fd, POLLRDHUP, 0}};
         for (;;) {
-            int ready = poll(p, fd >= 0 ? 2 : 1, millisecondsUntil(deadline));
+            int ready = poll(p, fd >= 0 ? 2 : 1, deadline.millisecondsLeft());
             if (ready < 0 && errno == EINTR) continue;
             if (p[0].revents) return;
             std::lock_guard lock(t->said);
             if (t->spoken) return; // start-up failed first and says so itself
             t->spoken = true;
             if (ready == 0)
-                Diagnostics::tell(display + " did not let the window open within " + seconds(deadlineSeconds));
+                Diagnostics::tell(display + " did not let the window open within " + deadline.said());
             else Diagnostics::tell("lost " + display + " while the window was opening");
             _exit(1);
         }

@@ -1,5 +1,6 @@
 #include "SessionBus.hpp"
 
+#include "Deadline.hpp"
 #include "Diagnostics.hpp"
 
 #include <fcntl.h>
@@ -9,10 +10,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,15 +46,10 @@ bool socketOf(const std::string& address, sockaddr_un& to, socklen_t& length)
 }
 
 // Whether a bus at that socket answers an authentication within the deadline ("" if so).
-std::string ask(const sockaddr_un& to, socklen_t length, double deadlineSeconds)
+std::string ask(const sockaddr_un& to, socklen_t length, const Deadline& deadline)
 {
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return "";
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(deadlineSeconds);
-    auto left = [&] {
-        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        return int(std::max<long>(0, ms.count()));
-    };
     std::string problem;
     char hello[64];
     int n = std::snprintf(hello, sizeof hello, "%cAUTH EXTERNAL ", 0);
@@ -67,12 +61,12 @@ std::string ask(const sockaddr_un& to, socklen_t length, double deadlineSeconds)
         return "";
     }
     pollfd p{fd, POLLOUT, 0};
-    if (poll(&p, 1, left()) <= 0 || send(fd, hello, std::size_t(n), MSG_NOSIGNAL) != n) {
+    if (poll(&p, 1, deadline.millisecondsLeft()) <= 0 || send(fd, hello, std::size_t(n), MSG_NOSIGNAL) != n) {
         problem = "does not take a connection";
     } else {
         p = {fd, POLLIN, 0};
         char reply[16];
-        if (poll(&p, 1, left()) <= 0) problem = "does not answer";
+        if (poll(&p, 1, deadline.millisecondsLeft()) <= 0) problem = "does not answer";
         else if (recv(fd, reply, sizeof reply, 0) <= 0) problem = "closed the connection";
     }
     close(fd);
@@ -100,11 +94,10 @@ std::string sessionbus::check(double deadlineSeconds)
     sockaddr_un to{};
     socklen_t length = 0;
     if (!socketOf(address, to, length)) return "";
-    std::string problem = ask(to, length, deadlineSeconds);
+    Deadline deadline(deadlineSeconds);
+    std::string problem = ask(to, length, deadline);
     if (problem.empty()) return "";
-    char limit[32];
-    std::snprintf(limit, sizeof limit, "%g s", deadlineSeconds);
-    problem = "the session bus " + address + " " + problem + " within " + limit + "; going on without it";
+    problem = "the session bus " + address + " " + problem + " within " + deadline.said() + "; going on without it";
     Diagnostics::tell(problem);
     setenv(variable, noBus, 1);
     return problem;
