@@ -64,14 +64,6 @@ std::vector<Need> needs()
 
 std::string process::tightLimit()
 {
-    // Threads take the stack limit as their stack size, 8 MiB each by default: 2 MiB is plenty,
-    // and keeps the address space the game needs small.
-    pthread_attr_t attributes;
-    if (pthread_getattr_default_np(&attributes) == 0) {
-        pthread_attr_setstacksize(&attributes, threadStack);
-        pthread_setattr_default_np(&attributes);
-        pthread_attr_destroy(&attributes);
-    }
     for (const Need& need : needs()) {
         rlimit limit{};
         if (getrlimit(need.resource, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= need.least)
@@ -96,6 +88,14 @@ void process::settle()
         if (opened >= 0 && opened != fd) dup2(opened, fd), close(opened);
     }
     std::signal(SIGPIPE, SIG_IGN);
+    // Threads take the stack limit as their stack size, 8 MiB each by default: 2 MiB is plenty,
+    // and keeps the address space the game needs small.
+    pthread_attr_t attributes;
+    if (pthread_getattr_default_np(&attributes) == 0) {
+        pthread_attr_setstacksize(&attributes, threadStack);
+        pthread_setattr_default_np(&attributes);
+        pthread_attr_destroy(&attributes);
+    }
     struct sigaction stop {};
     stop.sa_handler = onStop;
     sigemptyset(&stop.sa_mask);

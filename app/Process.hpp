@@ -3,8 +3,8 @@
 // The ground the game stands on, laid first thing in main, before any library opens a
 // connection: closed standard streams are opened on /dev/null (so no connection takes their
 // numbers and gets our lines written into it), a write to a reader that has gone fails quietly
-// instead of killing the game, SIGTERM and SIGINT end the game with status 0 at any stage, and
-// the session bus is asked with a deadline (or not at all).
+// instead of killing the game, threads get stacks of 2 MiB, SIGTERM and SIGINT end the game with
+// status 0 at any stage, and the session bus is asked with a deadline (or not at all).
 #include <string>
 
 namespace process {
