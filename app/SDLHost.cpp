@@ -445,9 +445,10 @@ void SDLHost::setIcon(const std::filesystem::path& hicolor)
     if (icon) {
         // Cairo keeps colours multiplied by their alpha; SDL wants them as they are.
         const auto* from = cairo_image_surface_get_data(png);
+        int stride = cairo_image_surface_get_stride(png);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                std::uint32_t p = reinterpret_cast<const std::uint32_t*>(from + y * cairo_image_surface_get_stride(png))[x];
+                std::uint32_t p = reinterpret_cast<const std::uint32_t*>(from + y * stride)[x];
                 std::uint32_t a = p >> 24, out = p & 0xFF000000;
                 for (int shift : {16, 8, 0}) out |= (a ? std::min(255u, ((p >> shift & 0xFF) * 255 + a / 2) / a) : 0) << shift;
                 reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(icon->pixels) + y * icon->pitch)[x] = out;

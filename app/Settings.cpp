@@ -88,7 +88,7 @@ Choices Settings::load()
 bool Settings::save(const Choices& choices)
 {
     auto unkept = [&](const std::string& why) {
-        if (!std::exchange(toldUnkept_, true)) Diagnostics::tell("choices will not be kept: " + why);
+        Diagnostics::tellOnce("unkept " + why, "choices will not be kept: " + why);
         return false;
     };
     if (!folder_) return unkept("neither XDG_CONFIG_HOME nor HOME is set");

@@ -29,5 +29,4 @@ public:
 private:
     std::optional<std::filesystem::path> folder_;
     bool damaged_ = false; // the file there is not ours to overwrite
-    bool toldUnkept_ = false;
 };
