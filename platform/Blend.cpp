@@ -1,15 +1,13 @@
 #include "Blend.hpp"
 
-#include <algorithm>
+#include "BlendLoops.hpp"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include <algorithm>
+#include <pixman.h>
 
 namespace blend {
 namespace {
 
-#ifndef __SSE2__
 // Each byte of x times a / 255, rounded.
 std::uint32_t scale(std::uint32_t x, std::uint32_t a)
 {
@@ -38,105 +36,103 @@ std::uint32_t tinted(std::uint32_t x, std::uint32_t tint)
     return out;
 }
 
-template <bool Add> std::uint32_t blendPixel(std::uint32_t s, std::uint32_t d, std::uint32_t tint)
-{
-    if (tint != untinted) s = tinted(s, tint);
-    if (Add) return addBytes(s, d);
-    return addBytes(s, scale(d, 255 - (s >> 24)));
-}
-
-#else
-// Four pixels at once, as 16-bit lanes.
-[[gnu::always_inline]] inline __m128i scale16(__m128i x, __m128i a)
-{
-    __m128i t = _mm_add_epi16(_mm_mullo_epi16(x, a), _mm_set1_epi16(0x80));
-    return _mm_mulhi_epu16(t, _mm_set1_epi16(0x0101));
-}
-
-// Each pixel's alpha in all four of its lanes.
-[[gnu::always_inline]] inline __m128i alphas16(__m128i x)
-{
-    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xff), 0xff);
-}
-
-template <bool Add> [[gnu::always_inline]] inline __m128i blend4(__m128i s, __m128i d, __m128i tint16, bool tinted)
-{
-    const __m128i zero = _mm_setzero_si128();
-    if (tinted) {
-        __m128i lo = scale16(_mm_unpacklo_epi8(s, zero), tint16);
-        __m128i hi = scale16(_mm_unpackhi_epi8(s, zero), tint16);
-        s = _mm_packus_epi16(lo, hi);
-    }
-    if (Add) return _mm_adds_epu8(s, d);
-    __m128i ones = _mm_set1_epi16(0xff);
-    __m128i inverseLo = _mm_xor_si128(alphas16(_mm_unpacklo_epi8(s, zero)), ones);
-    __m128i inverseHi = _mm_xor_si128(alphas16(_mm_unpackhi_epi8(s, zero)), ones);
-    __m128i lo = scale16(_mm_unpacklo_epi8(d, zero), inverseLo);
-    __m128i hi = scale16(_mm_unpackhi_epi8(d, zero), inverseHi);
-    return _mm_adds_epu8(s, _mm_packus_epi16(lo, hi));
-}
-#endif
-
-template <bool Add>
-void run(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint)
-{
-#ifdef __SSE2__
-    // The tint's bytes as 16-bit lanes, once for each of two pixels.
-    const __m128i tint16 = _mm_unpacklo_epi8(_mm_set1_epi32(int(tint)), _mm_setzero_si128());
-    const bool tinted = tint != untinted;
-    const __m128i alphaBits = _mm_set1_epi32(int(0xff000000u));
-    auto four = [&](const std::uint32_t* s, std::uint32_t* d) {
-        __m128i sp = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-        // Clear pixels change nothing; opaque ones over anything are themselves.
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(sp, _mm_setzero_si128())) == 0xffff) return;
-        auto* dp = reinterpret_cast<__m128i*>(d);
-        if (!Add && !tinted &&
-            _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sp, alphaBits), alphaBits)) == 0xffff)
-            _mm_storeu_si128(dp, sp);
-        else
-            _mm_storeu_si128(dp, blend4<Add>(sp, _mm_loadu_si128(dp), tint16, tinted));
+// A pixel at a time, for processors without a vector path here.
+struct Scalar {
+    struct Tint {
+        std::uint32_t value;
+        explicit Tint(std::uint32_t tint) : value(tint) {}
     };
-    for (int y = 0; y < height; ++y) {
-        const std::uint32_t* s = src + std::ptrdiff_t(y) * srcStride;
-        std::uint32_t* d = dst.data + std::ptrdiff_t(y) * dst.stride;
-        int x = 0;
-        for (; x + 4 <= width; x += 4) four(s + x, d + x);
-        // The last one to three pixels: two, then one, in the low lanes.
-        if (x + 2 <= width) {
-            __m128i sp = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + x));
-            auto* dp = reinterpret_cast<__m128i*>(d + x);
-            _mm_storel_epi64(dp, blend4<Add>(sp, _mm_loadl_epi64(dp), tint16, tinted));
-            x += 2;
-        }
-        if (x < width && s[x]) {
-            __m128i sp = _mm_cvtsi32_si128(int(s[x]));
-            d[x] = std::uint32_t(_mm_cvtsi128_si32(blend4<Add>(sp, _mm_cvtsi32_si128(int(d[x])), tint16, tinted)));
+    template <bool Add> static void span(const std::uint32_t* s, std::uint32_t* d, int n, const Tint& tint)
+    {
+        for (int x = 0; x < n; ++x) {
+            if (!s[x]) continue;
+            std::uint32_t p = tint.value == untinted ? s[x] : tinted(s[x], tint.value);
+            d[x] = Add ? addBytes(p, d[x]) : addBytes(p, scale(d[x], 255 - (p >> 24)));
         }
     }
-#else
-    for (int y = 0; y < height; ++y) {
-        const std::uint32_t* s = src + std::ptrdiff_t(y) * srcStride;
-        std::uint32_t* d = dst.data + std::ptrdiff_t(y) * dst.stride;
-        for (int x = 0; x < width; ++x)
-            if (s[x]) d[x] = blendPixel<Add>(s[x], d[x], tint);
-    }
+};
+
+struct Chosen {
+    Path path;
+    loops::Set set;
+};
+
+loops::Set setFor(Path path)
+{
+    switch (path) {
+#if defined(__x86_64__)
+    case Path::sse2: return loops::sse2();
+    case Path::avx2: return loops::avx2();
+    case Path::avx512: return loops::avx512();
 #endif
+    default: return loops::scalar();
+    }
 }
+
+Chosen widest()
+{
+    Path best = Path::scalar;
+    for (Path p : paths)
+        if (runs(p)) best = p;
+    return {best, setFor(best)};
+}
+
+Chosen chosen = widest();
 
 } // namespace
 
-void over(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint)
+loops::Set loops::scalar() { return {walk<Scalar, false>, walk<Scalar, true>}; }
+
+std::string_view name(Path path)
 {
-    if (tint) run<false>(src, srcStride, dst, width, height, tint);
+    switch (path) {
+    case Path::scalar: return "scalar";
+    case Path::sse2: return "SSE2";
+    case Path::avx2: return "AVX2";
+    case Path::avx512: return "AVX-512";
+    }
+    return "?";
 }
 
-void add(const std::uint32_t* src, int srcStride, Pixels dst, int width, int height, std::uint32_t tint)
+bool runs(Path path)
 {
-    if (tint) run<true>(src, srcStride, dst, width, height, tint);
+#if defined(__x86_64__)
+    __builtin_cpu_init(); // asked before main, by the choice at start-up
+#endif
+    switch (path) {
+    case Path::scalar: return true;
+#if defined(__x86_64__)
+    case Path::sse2: return __builtin_cpu_supports("sse2");
+    case Path::avx2: return __builtin_cpu_supports("avx2");
+    case Path::avx512: return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+#endif
+    default: return false;
+    }
+}
+
+Path path() { return chosen.path; }
+
+bool use(Path path)
+{
+    if (!runs(path)) return false;
+    chosen = {path, setFor(path)};
+    return true;
+}
+
+void over(const Source& src, Pixels dst, int width, int height, std::uint32_t tint)
+{
+    if (tint) chosen.set.over(src, dst, width, height, tint);
+}
+
+void add(const Source& src, Pixels dst, int width, int height, std::uint32_t tint)
+{
+    if (tint) chosen.set.add(src, dst, width, height, tint);
 }
 
 void fill(Pixels dst, int width, int height, std::uint32_t pixel)
 {
+    // pixman's fill has the widest stores this processor has.
+    if (width <= 0 || height <= 0 || pixman_fill(dst.data, dst.stride, 32, 0, 0, width, height, pixel)) return;
     for (int y = 0; y < height; ++y) std::fill_n(dst.data + std::ptrdiff_t(y) * dst.stride, width, pixel);
 }
 

@@ -161,6 +161,8 @@ void ContactPass::compareWithinCells()
             for (std::uint32_t g = 0; g < groups; ++g) {
                 for (std::uint32_t h : groups_[g].partners) {
                     if (h < g) continue; // each pair of groups once
+                    std::size_t n = cell[g + 1] - cell[g];
+                    compared_ += h == g ? (n > 1 ? n * (n - 1) / 2 : 0) : n * (cell[h + 1] - cell[h]);
                     for (std::uint32_t i = cell[g]; i < cell[g + 1]; ++i)
                         for (std::uint32_t j = (h == g ? i + 1 : cell[h]); j < cell[h + 1]; ++j)
                             test(entries_[i], entries_[j], cx, cy);
@@ -178,7 +180,7 @@ void ContactPass::compareOversized()
             if (i == big) continue;
             if (!proxies_[i].binned && i < big) continue; // that pair was compared from the other side
             if (std::find(partners.begin(), partners.end(), proxies_[i].group) != partners.end())
-                test(big, i, noCell, noCell);
+                test(big, i, noCell, noCell), ++compared_;
         }
     }
 }
@@ -186,6 +188,8 @@ void ContactPass::compareOversized()
 const std::vector<ContactPass::Pair>& ContactPass::find(SKNode& root)
 {
     proxies_.clear();
+    entries_.clear();
+    compared_ = 0;
     touching_.clear();
     begun_.clear();
     pairs_.clear();

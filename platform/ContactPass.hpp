@@ -21,6 +21,13 @@ public:
     // The new pairs: older body (lower identifier) first, ordered by the bodies' identifiers.
     const std::vector<Pair>& find(SKNode& root);
 
+    // What the last pass did: bodies that may meet another, their places in the grid's cells,
+    // and the pairs of boxes compared.
+    struct Work {
+        std::size_t bodies, binned, compared;
+    };
+    [[nodiscard]] Work work() const { return {proxies_.size(), entries_.size(), compared_}; }
+
 private:
     struct Proxy {
         CGFloat minX, maxX, minY, maxY;
@@ -79,4 +86,5 @@ private:
     PairSet now_, before_;
     std::vector<Touch> begun_;
     std::vector<Pair> pairs_;
+    std::size_t compared_ = 0;
 };

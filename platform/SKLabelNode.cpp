@@ -58,6 +58,7 @@ public:
     }
     CGRect bounds() const override { return box_; }
     void draw(cairo_t* cr) const override { paintText(cr, *text_, box_, color_); }
+    bool isText() const override { return true; }
 
 private:
     std::string key_; // font, size, lines, alignment and text: what the layout was made from

@@ -20,6 +20,8 @@ public:
     [[nodiscard]] virtual CGRect bounds() const = 0;
     // Draws at full opacity in the node's coordinates; cairo's transform is set up.
     virtual void draw(cairo_t* cr) const = 0;
+    // Text, for telling the frame's work apart.
+    [[nodiscard]] virtual bool isText() const { return false; }
 
 protected:
     explicit SKLook(std::uint64_t hash) : hash_(hash) {}

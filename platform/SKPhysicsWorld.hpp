@@ -28,6 +28,7 @@ public:
     // gravity, then reports each contact that began. A contact whose node has left the root's
     // tree (removed by an earlier contact of this frame) is dropped.
     void simulate(SKNode& root, double dt);
+    [[nodiscard]] const ContactPass& contacts() const { return *contacts_; }
 
 private:
     static void fall(SKNode& node, double dt, CGVector gravity);

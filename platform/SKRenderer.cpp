@@ -4,6 +4,7 @@
 #include "SKScene.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -11,6 +12,24 @@ namespace {
 // A node that moves farther than this many surface pixels in a frame has jumped (a star back
 // at the top) rather than moved.
 constexpr double jump = 64;
+
+double millisecondsSince(std::chrono::steady_clock::time_point& mark)
+{
+    auto now = std::chrono::steady_clock::now();
+    double ms = std::chrono::duration<double, std::milli>(now - mark).count();
+    mark = now;
+    return ms;
+}
+
+void addCounts(SKRenderer::Work& to, const SKRenderer::Work& from)
+{
+    to.solidPixels += from.solidPixels, to.fadedPixels += from.fadedPixels;
+    to.particlePixels += from.particlePixels, to.textPixels += from.textPixels;
+    to.sprites += from.sprites, to.filledBytes += from.filledBytes;
+}
+
+// A level from 0 to 1 as a byte, as cairo makes it for a solid colour.
+std::uint8_t cairoByte(double v) { return std::uint8_t(std::uint16_t(std::clamp(v, 0.0, 1.0) * 65535 + 0.5) >> 8); }
 
 // A level from 0 to 1 as a byte.
 std::uint8_t toByte(double v) { return std::uint8_t(std::clamp(v, 0.0, 1.0) * 255 + 0.5); }
@@ -33,6 +52,14 @@ void SKRenderer::collect(const SKNode& node, const cairo_matrix_t& parent, doubl
     }
 }
 
+bool SKRenderer::covers(const SKScene& scene, const cairo_matrix_t& m) const
+{
+    if (m.xy != 0 || m.yx != 0) return false;
+    double xs[2] = {m.x0, m.x0 + m.xx * scene.size().width}, ys[2] = {m.y0, m.y0 + m.yy * scene.size().height};
+    return std::min(xs[0], xs[1]) <= whole_.x0 && std::max(xs[0], xs[1]) >= whole_.x1 &&
+           std::min(ys[0], ys[1]) <= whole_.y0 && std::max(ys[0], ys[1]) >= whole_.y1;
+}
+
 bool SKRenderer::bindTarget(cairo_t* cr)
 {
     target_ = {}, targetWidth_ = targetHeight_ = 0;
@@ -51,10 +78,8 @@ bool SKRenderer::bindTarget(cairo_t* cr)
     cairo_identity_matrix(cr);
     cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
     cairo_restore(cr);
-    clipX0_ = std::max(0, int(std::ceil(x0)));
-    clipY0_ = std::max(0, int(std::ceil(y0)));
-    clipX1_ = std::min(width, int(std::floor(x1)));
-    clipY1_ = std::min(height, int(std::floor(y1)));
+    whole_ = {std::max(0, int(std::ceil(x0))), std::max(0, int(std::ceil(y0))), std::min(width, int(std::floor(x1))),
+              std::min(height, int(std::floor(y1))), {}};
     return true;
 }
 
@@ -73,14 +98,24 @@ const SpriteCache::Sprite* SKRenderer::place(const std::shared_ptr<const SKLook>
     return sprite;
 }
 
-void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std::uint32_t tint, bool additive)
+void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std::uint32_t tint, bool additive,
+                           Band& band, std::uint64_t Work::*kind)
 {
     if (tint == 0) return;
+    ++band.work.sprites;
     auto copy = [&](int x0, int y0, int x1, int y1) {
-        x0 = std::max(x0, clipX0_), y0 = std::max(y0, clipY0_), x1 = std::min(x1, clipX1_), y1 = std::min(y1, clipY1_);
+        x0 = std::max(x0, band.x0), y0 = std::max(y0, band.y0), x1 = std::min(x1, band.x1), y1 = std::min(y1, band.y1);
         if (x0 >= x1 || y0 >= y1) return false;
-        const std::uint32_t* from = sprite.pixels + std::ptrdiff_t(y0 - y) * sprite.stride + (x0 - x);
-        (additive ? blend::add : blend::over)(from, sprite.stride, target_.at(x0, y0), x1 - x0, y1 - y0, tint);
+        const blend::Row* rows = sprite.rows.data() + (y0 - y);
+        blend::Source from{sprite.pixels + std::ptrdiff_t(y0 - y) * sprite.stride + (x0 - x), sprite.stride, rows, x0 - x};
+        (additive ? blend::add : blend::over)(from, target_.at(x0, y0), x1 - x0, y1 - y0, tint);
+        std::uint64_t& counted = band.work.*kind;
+        if (x1 - x0 == sprite.width && y1 - y0 == sprite.height) {
+            counted += sprite.shown;
+        } else {
+            for (int r = 0; r < y1 - y0; ++r)
+                counted += std::uint64_t(std::max(0, std::min<int>(rows[r].end, x1 - x) - std::max<int>(rows[r].begin, x0 - x)));
+        }
         return false;
     };
     if (!tracking_) {
@@ -91,9 +126,85 @@ void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std:
     damage_.forEach(x, y, x + sprite.width, y + sprite.height, copy);
 }
 
-void SKRenderer::blit(const Item& item)
+void SKRenderer::blit(const Item& item, Band& band)
 {
-    composite(*item.sprite, item.x0, item.y0, blend::opacity(toByte(item.alpha)), false);
+    std::uint32_t tint = blend::opacity(toByte(item.alpha));
+    composite(*item.sprite, item.x0, item.y0, tint, false, band,
+              item.sprite->text ? &Work::textPixels : tint == blend::untinted ? &Work::solidPixels : &Work::fadedPixels);
+}
+
+void SKRenderer::fill(Band& band)
+{
+    if (band.x0 >= band.x1 || band.y0 >= band.y1) return;
+    blend::fill(target_.at(band.x0, band.y0), band.x1 - band.x0, band.y1 - band.y0, background_);
+    band.work.filledBytes += std::uint64_t(band.x1 - band.x0) * std::uint64_t(band.y1 - band.y0) * 4;
+}
+
+void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool filled)
+{
+    if (filled) fill(band);
+    for (std::size_t k = from; k < to; ++k) {
+        if (ordered_[k].y1 <= band.y0 || ordered_[k].y0 >= band.y1) continue;
+        // Sprites are many and small, and their pixels rarely in cache: ask for them early.
+        if (k + 8 < to && ordered_[k + 8].sprite) __builtin_prefetch(ordered_[k + 8].sprite);
+        if (k + 4 < to && ordered_[k + 4].sprite) {
+            const SpriteCache::Sprite& next = *ordered_[k + 4].sprite;
+            __builtin_prefetch(next.pixels), __builtin_prefetch(next.rows.data());
+        }
+        if (ordered_[k].sprite) blit(ordered_[k], band);
+    }
+}
+
+int SKRenderer::middleRow(std::size_t from, std::size_t to, std::uint64_t& pixels) const
+{
+    // The sprites' areas by the stripe their middle falls in; the split goes where half is above.
+    constexpr int stripes = 64;
+    std::uint64_t area[stripes] = {};
+    const int top = whole_.y0, height = std::max(1, whole_.y1 - whole_.y0);
+    pixels = 0;
+    for (std::size_t k = from; k < to; ++k) {
+        const Item& item = ordered_[k];
+        if (!item.sprite) continue;
+        std::uint64_t a = 0;
+        if (!tracking_) a = std::uint64_t(item.x1 - item.x0) * std::uint64_t(item.y1 - item.y0);
+        else
+            damage_.forEach(item.x0, item.y0, item.x1, item.y1, [&](int x0, int y0, int x1, int y1) {
+                a += std::uint64_t(x1 - x0) * std::uint64_t(y1 - y0);
+                return false;
+            });
+        int stripe = std::clamp(((item.y0 + item.y1) / 2 - top) * stripes / height, 0, stripes - 1);
+        area[stripe] += a, pixels += a;
+    }
+    std::uint64_t above = 0;
+    for (int stripe = 0; stripe < stripes; ++stripe) {
+        above += area[stripe];
+        if (above * 2 >= pixels) return top + (stripe + 1) * height / stripes;
+    }
+    return whole_.y1;
+}
+
+void SKRenderer::drawSprites(std::size_t from, std::size_t to)
+{
+    std::uint64_t pixels = 0;
+    int middle = middleRow(from, to, pixels);
+    Band upper{whole_.x0, whole_.y0, whole_.x1, middle, {}}, lower{whole_.x0, middle, whole_.x1, whole_.y1, {}};
+    Banded helped{this, from, to, &lower};
+    auto drawLower = [](void* context) {
+        auto* b = static_cast<Banded*>(context);
+        b->renderer->drawRun(b->from, b->to, *b->band, b->renderer->fillPending_);
+    };
+    if (pixels < bandedFrom_ || middle <= whole_.y0 || middle >= whole_.y1 || !helper_.start(drawLower, &helped)) {
+        drawRun(from, to, whole_, fillPending_);
+        fillPending_ = false;
+        return;
+    }
+    drawRun(from, to, upper, fillPending_);
+    helper_.finish();
+    fillPending_ = false;
+    work_.bands = 2;
+    addCounts(whole_.work, upper.work);
+    addCounts(whole_.work, lower.work);
+    whole_.work.sprites -= lower.work.sprites; // each sprite went to both
 }
 
 cairo_matrix_t SKRenderer::snapped(const SKNode& node, cairo_matrix_t m) const
@@ -163,7 +274,7 @@ bool SKRenderer::drawLook(const SKRenderContext& context, std::shared_ptr<const 
     composite(*sprite, x, y,
               std::uint32_t(toByte(a)) << 24 | std::uint32_t(toByte(tint.red * a)) << 16 |
                   std::uint32_t(toByte(tint.green * a)) << 8 | toByte(tint.blue * a),
-              additive);
+              additive, whole_, &Work::particlePixels);
     return true;
 }
 
@@ -222,10 +333,15 @@ void SKRenderer::clipToDamage(cairo_t* cr) const
 
 void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsLastFrame)
 {
+    auto mark = std::chrono::steady_clock::now();
     cairo_save(cr);
     cairo_matrix_t root;
     cairo_get_matrix(cr, &root);
     sprites_.nextFrame();
+    work_ = {};
+    work_.bands = 1;
+    whole_.work = {};
+    fillPending_ = false;
     items_.clear();
     collect(scene, root, scene.alpha(), 0);
     orderByDepth();
@@ -239,10 +355,12 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
         damage_.drawnWhole(sprites ? target_.data : nullptr);
     } else if (!findDamage(scene)) {
         cairo_restore(cr);
+        work_.placeMs = millisecondsSince(mark);
         return; // nothing changed: the surface already shows this frame
     } else {
         tracking_ = true;
     }
+    work_.placeMs = millisecondsSince(mark);
     // Sprites keep to the damage by themselves; cairo is told only if it draws at all.
     bool cairoClipped = !tracking_;
 
@@ -250,39 +368,66 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     SKColor bg = scene.backgroundColor();
     if (tracking_) {
         // The scene covers the surface: each changed rect is filled straight into the pixels.
-        std::uint32_t pixel = 0xff000000u | std::uint32_t(toByte(bg.red)) << 16 | std::uint32_t(toByte(bg.green)) << 8 |
-                              toByte(bg.blue);
+        std::uint32_t pixel = 0xff000000u | std::uint32_t(cairoByte(bg.red)) << 16 |
+                              std::uint32_t(cairoByte(bg.green)) << 8 | cairoByte(bg.blue);
         cairo_surface_flush(surface);
-        for (const PixelRect& d : damage_.rects())
+        for (const PixelRect& d : damage_.rects()) {
             blend::fill(target_.at(d.x, d.y), d.width, d.height, pixel);
+            work_.filledBytes += std::uint64_t(d.width) * std::uint64_t(d.height) * 4;
+        }
         cairo_surface_mark_dirty(surface);
+    } else if (sprites && bg.alpha >= 1 && covers(scene, root)) {
+        // Filled by whoever draws the sprites there: in bands, each thread fills its own.
+        background_ = 0xff000000u | std::uint32_t(cairoByte(bg.red)) << 16 | std::uint32_t(cairoByte(bg.green)) << 8 |
+                      cairoByte(bg.blue);
+        fillPending_ = true;
     } else {
         cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
         cairo_rectangle(cr, 0, 0, scene.size().width, scene.size().height);
         cairo_fill(cr);
     }
 
+    work_.fillMs = millisecondsSince(mark);
+
     // Sprites write the surface's pixels directly; cairo has to hand them over (flush) before,
     // and be told of them (mark dirty) before it draws again.
     bool cairoDrew = true, spritesDrew = false;
-    for (const Item& item : ordered_) {
-        if (item.sprite) { // keeps to the damage by itself
-            if (cairoDrew) cairo_surface_flush(surface), cairoDrew = false;
-            blit(item);
-            spritesDrew = true;
-            continue;
+    std::size_t waiting = 0; // the first item whose sprite is not drawn yet
+    auto drawWaiting = [&](std::size_t upTo) {
+        if (waiting == upTo) return;
+        if (cairoDrew) cairo_surface_flush(surface), cairoDrew = false;
+        drawSprites(waiting, upTo); // keep to the damage by themselves
+        spritesDrew = true;
+    };
+    for (std::size_t k = 0; k < ordered_.size(); ++k) {
+        const Item& item = ordered_[k];
+        if (item.sprite || (tracking_ && !damage_.touches(item.x0, item.y0, item.x1, item.y1))) continue;
+        drawWaiting(k);
+        if (fillPending_) {
+            if (cairoDrew) cairo_surface_flush(surface);
+            fill(whole_);
+            fillPending_ = false, spritesDrew = true;
         }
-        if (tracking_ && !damage_.touches(item.x0, item.y0, item.x1, item.y1)) continue;
+        waiting = k + 1;
         if (spritesDrew) cairo_surface_mark_dirty(surface), spritesDrew = false;
         if (!cairoClipped) clipToDamage(cr), cairoClipped = true;
         cairo_set_matrix(cr, &item.matrix);
+        ++work_.drawnByCairo;
         SKRenderContext context{cr, item.alpha, sprites ? this : nullptr, &item.matrix};
         item.node->drawContent(context);
         // The node may have copied sprites of its own (particles) as well as drawn.
         if (sprites) cairo_surface_flush(surface), cairo_surface_mark_dirty(surface);
         cairoDrew = true;
     }
+    drawWaiting(ordered_.size());
+    if (fillPending_) {
+        if (cairoDrew) cairo_surface_flush(surface);
+        fill(whole_);
+        fillPending_ = false, spritesDrew = true;
+    }
     if (spritesDrew) cairo_surface_mark_dirty(surface);
+    addCounts(work_, whole_.work);
     items_.clear();
     cairo_restore(cr);
+    work_.drawMs = millisecondsSince(mark);
 }

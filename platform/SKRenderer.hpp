@@ -3,6 +3,7 @@
 #include "Blend.hpp"
 #include "CGGeometry.hpp"
 #include "Damage.hpp"
+#include "HelperThread.hpp"
 #include "SKColor.hpp"
 #include "SKRenderContext.hpp"
 #include "SpriteCache.hpp"
@@ -32,6 +33,22 @@ public:
 
     [[nodiscard]] const SpriteCache& sprites() const { return sprites_; }
 
+    // What the last frame drew: pixels copied from sprites, by what they show (shapes at full
+    // strength, shapes faded or tinted, particles, text), and background bytes filled; and the
+    // time taken to place the nodes, fill and draw.
+    struct Work {
+        std::uint64_t solidPixels, fadedPixels, particlePixels, textPixels, filledBytes;
+        std::uint32_t sprites, drawnByCairo;
+        double placeMs, fillMs, drawMs;
+        int bands; // sprites drawn as one, or in two bands on two threads
+    };
+    [[nodiscard]] const Work& work() const { return work_; }
+
+    // Sprites are drawn in two bands, the lower one on a second thread, when a frame has at least
+    // this many pixels of them: below that, waking a thread costs more than it saves.
+    static constexpr std::uint64_t bandedByDefault = 300000;
+    void setBandedFrom(std::uint64_t pixels) { bandedFrom_ = pixels; }
+
     // Copies a look's sprite with its origin at a point of the node whose context this is, times
     // a tint (a white look takes the tint's colour; its alpha is the opacity), over what is
     // there or added to it; to the nearest whole pixel when asked, which needs one sprite where
@@ -50,6 +67,16 @@ private:
         const SpriteCache::Sprite* sprite; // where the look goes as a sprite, or drawn with cairo
         int x0, y0, x1, y1;                 // the pixels it may touch
     };
+    // Where sprites may go (inside cairo's clip, in surface pixels), and what went there.
+    struct Band {
+        int x0, y0, x1, y1;
+        Work work;
+    };
+    struct Banded {
+        SKRenderer* renderer;
+        std::size_t from, to;
+        Band* band;
+    };
 
     void collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth);
     void orderByDepth();
@@ -60,11 +87,21 @@ private:
     void clipToDamage(cairo_t* cr) const;
     // Where sprites go: the surface's own pixels, when it is an image surface.
     bool bindTarget(cairo_t* cr);
-    void blit(const Item& item);
+    void blit(const Item& item, Band& band);
+    // The sprites of ordered_[from, to), in bands when there is enough of them.
+    void drawSprites(std::size_t from, std::size_t to);
+    void drawRun(std::size_t from, std::size_t to, Band& band, bool filled);
+    // The background over a band, straight into the pixels.
+    void fill(Band& band);
+    // Whether the scene's rect, through this transform, covers every pixel sprites may go to.
+    [[nodiscard]] bool covers(const SKScene& scene, const cairo_matrix_t& m) const;
+    // The row splitting the sprites' pixels of ordered_[from, to) in two halves.
+    int middleRow(std::size_t from, std::size_t to, std::uint64_t& pixels) const;
     const SpriteCache::Sprite* place(const std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m, int& x, int& y);
     // The node's transform onto the surface with its origin where its sprite is to go.
     [[nodiscard]] cairo_matrix_t snapped(const SKNode& node, cairo_matrix_t m) const;
-    void composite(const SpriteCache::Sprite& sprite, int x, int y, std::uint32_t tint, bool additive);
+    void composite(const SpriteCache::Sprite& sprite, int x, int y, std::uint32_t tint, bool additive, Band& band,
+                   std::uint64_t Work::*kind);
 
     std::vector<Item> items_;   // in tree order; kept between frames
     std::vector<Item> ordered_; // the same, in drawing order
@@ -72,8 +109,13 @@ private:
     SpriteCache sprites_;
     blend::Pixels target_{}; // the surface's own pixels
     int targetWidth_ = 0, targetHeight_ = 0;
-    int clipX0_ = 0, clipY0_ = 0, clipX1_ = 0, clipY1_ = 0; // where sprites may go, in surface pixels
+    Band whole_{};            // the whole of where sprites may go
+    std::uint32_t background_ = 0;
+    bool fillPending_ = false; // the background is still to be filled, by whoever draws first
+    HelperThread helper_;
+    std::uint64_t bandedFrom_ = bandedByDefault;
 
+    Work work_{};
     Damage damage_;
     bool tracking_ = false; // this frame draws only into damage_
 };

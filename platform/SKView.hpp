@@ -78,6 +78,8 @@ public:
         std::size_t spriteBytes = 0;
     };
     [[nodiscard]] RenderStats renderStats() const;
+    [[nodiscard]] const SKRenderer& renderer() const { return *renderer_; }
+    [[nodiscard]] SKRenderer& renderer() { return *renderer_; }
 
 
 private:

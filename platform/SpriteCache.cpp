@@ -82,6 +82,17 @@ bool SpriteCache::draw(const SKLook& look, const Key& key, Sprite& sprite)
     sprite.offsetY = int(top) + minY;
     sprite.width = maxX - minX + 1;
     sprite.height = maxY - minY + 1;
+    sprite.rows.resize(std::size_t(sprite.height));
+    sprite.shown = 0;
+    sprite.text = look.isText();
+    for (int y = 0; y < sprite.height; ++y) {
+        const std::uint32_t* row = sprite.pixels + std::ptrdiff_t(y) * sprite.stride;
+        int begin = 0, end = sprite.width;
+        while (begin < end && !row[begin]) ++begin;
+        while (end > begin && !row[end - 1]) --end;
+        sprite.rows[std::size_t(y)] = {std::uint16_t(begin), std::uint16_t(end)};
+        sprite.shown += std::uint32_t(end - begin);
+    }
     return true;
 }
 
@@ -154,8 +165,8 @@ const SpriteCache::Sprite* SpriteCache::get(const std::shared_ptr<const SKLook>&
     sprite.lastUsed = frame_;
     sprite.serial = ++serials_;
     ++canon.sprites;
-    // The pixels, plus what keeping them costs: the table entry, the pixman image, the look.
-    std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + 512;
+    // The pixels and rows, plus what keeping them costs: the table entry, the pixman image, the look.
+    std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + sprite.rows.size() * 4 + 512;
     Sprite& placed = entries_.emplace(key, Entry{sprite, size}).first->second.sprite;
     bytes_ += size;
     remember(key, placed);

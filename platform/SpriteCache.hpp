@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Blend.hpp"
+
 #include <pixman.h>
 
 #include <cstdint>
@@ -20,6 +22,9 @@ public:
         int stride;                  // in pixels
         int offsetX, offsetY; // of the sprite's top-left from the node's pixel
         int width, height;
+        std::vector<blend::Row> rows;       // where each row shows anything
+        std::uint32_t shown;                // pixels inside the rows' extents
+        bool text;
         std::shared_ptr<const SKLook> look; // the look it was drawn from
         std::uint64_t lastUsed;             // frame number
         std::uint64_t serial;               // never the same for two sprites of one cache

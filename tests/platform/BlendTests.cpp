@@ -1,11 +1,15 @@
-// The sprite blender against pixman, bit for bit: both operators, opacities and coloured tints,
-// widths that end on each of the vector loop's tails, and nothing written outside the rectangle.
+// The sprite blender against pixman, bit for bit, on every path the processor runs: both
+// operators, opacities and coloured tints, widths that end on each vector loop's tails, rows
+// shown only in part, and nothing written outside the rectangle.
 #include "Blend.hpp"
 
 #include <gtest/gtest.h>
 #include <pixman.h>
 
+#include <cctype>
 #include <cstdint>
+#include <string>
+#include <tuple>
 #include <random>
 #include <vector>
 
@@ -28,25 +32,43 @@ struct Case {
     pixman_format_code_t target;
 };
 
-class Blend : public testing::TestWithParam<Case> {};
+class Blend : public testing::TestWithParam<std::tuple<Case, blend::Path>> {
+protected:
+    void TearDown() override { blend::use(chosen_); }
+
+private:
+    blend::Path chosen_ = blend::path();
+};
 
 TEST_P(Blend, MatchesPixmanToTheBitAndStaysInsideItsRectangle)
 {
-    auto [op, format] = GetParam();
+    auto [c, path] = GetParam();
+    auto [op, format] = c;
+    if (!blend::use(path)) GTEST_SKIP() << "this processor cannot run the " << blend::name(path) << " loop";
     std::mt19937 rng(7);
-    constexpr int stride = 16, rows = 6;
+    constexpr int stride = 40, rows = 6;
     // Untinted, opacities, and premultiplied colours (a spark's orange at half strength).
     for (std::uint32_t tint : {blend::untinted, blend::opacity(254), blend::opacity(128), blend::opacity(1), 0u,
                                0x80804000u, 0xff00ff80u})
-        for (int width = 1; width <= 11; ++width)
+        for (int width = 1; width <= 35; width += width < 18 ? 1 : 17)
             for (int height : {1, 3}) {
-                std::vector<std::uint32_t> src = sprite(rng, width * height + 3), dst(stride * rows);
+                // Drawn from `column` of a wider sprite, whose rows show only between their ends.
+                const int column = int(rng() % 3), spriteWidth = width + column + 1;
+                std::vector<std::uint32_t> src = sprite(rng, spriteWidth * height), dst(stride * rows);
+                std::vector<blend::Row> extents;
+                for (int y = 0; y < height; ++y) {
+                    int begin = int(rng() % (spriteWidth + 1)), end = begin + int(rng() % (spriteWidth + 1 - begin));
+                    for (int x = 0; x < spriteWidth; ++x)
+                        if (x < begin || x >= end) src[std::size_t(y * spriteWidth + x)] = 0;
+                    extents.push_back({std::uint16_t(begin), std::uint16_t(end)});
+                }
                 for (auto& p : dst) p = rng();
                 std::vector<std::uint32_t> expected = dst;
 
                 // pixman: the sprite times the tint, byte by byte (a solid mask with a component
                 // for each byte), then composited at (2, 1).
-                pixman_image_t* s = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, src.data() + 3, width * 4);
+                pixman_image_t* s = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, src.data() + column,
+                                                                 spriteWidth * 4);
                 std::vector<std::uint32_t> tinted(std::size_t(width * height));
                 pixman_image_t* t = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, tinted.data(), width * 4);
                 pixman_color_t colour{std::uint16_t((tint >> 16 & 0xff) * 257), std::uint16_t((tint >> 8 & 0xff) * 257),
@@ -59,7 +81,8 @@ TEST_P(Blend, MatchesPixmanToTheBitAndStaysInsideItsRectangle)
                 for (pixman_image_t* image : {s, t, mask, d}) pixman_image_unref(image);
 
                 blend::Pixels to{dst.data() + stride + 2, stride};
-                (op == PIXMAN_OP_ADD ? blend::add : blend::over)(src.data() + 3, width, to, width, height, tint);
+                blend::Source from{src.data() + column, spriteWidth, tint & 1 ? extents.data() : nullptr, column};
+                (op == PIXMAN_OP_ADD ? blend::add : blend::over)(from, to, width, height, tint);
                 // A surface without alpha leaves its fourth byte to whoever writes it.
                 std::uint32_t read = format == PIXMAN_x8r8g8b8 ? 0x00ffffffu : 0xffffffffu;
                 for (std::size_t i = 0; i < dst.size(); ++i)
@@ -69,8 +92,20 @@ TEST_P(Blend, MatchesPixmanToTheBitAndStaysInsideItsRectangle)
             }
 }
 
+std::string caseName(const testing::TestParamInfo<std::tuple<Case, blend::Path>>& info)
+{
+    const Case& c = std::get<0>(info.param);
+    std::string name = c.op == PIXMAN_OP_ADD ? "Add" : "Over";
+    name += c.target == PIXMAN_x8r8g8b8 ? "OnRgb_" : "OnArgb_";
+    for (char ch : blend::name(std::get<1>(info.param)))
+        if (std::isalnum(static_cast<unsigned char>(ch))) name += ch;
+    return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(Operators, Blend,
-                         testing::Values(Case{PIXMAN_OP_OVER, PIXMAN_a8r8g8b8}, Case{PIXMAN_OP_OVER, PIXMAN_x8r8g8b8},
-                                         Case{PIXMAN_OP_ADD, PIXMAN_a8r8g8b8}, Case{PIXMAN_OP_ADD, PIXMAN_x8r8g8b8}));
+                         testing::Combine(testing::Values(Case{PIXMAN_OP_OVER, PIXMAN_a8r8g8b8}, Case{PIXMAN_OP_OVER, PIXMAN_x8r8g8b8},
+                                         Case{PIXMAN_OP_ADD, PIXMAN_a8r8g8b8}, Case{PIXMAN_OP_ADD, PIXMAN_x8r8g8b8}),
+                         testing::ValuesIn(blend::paths)),
+                         caseName);
 
 } // namespace

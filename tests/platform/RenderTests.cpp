@@ -3,6 +3,7 @@
 #include "Support.hpp"
 #include "SKEmitterNode.hpp"
 #include "SKLabelNode.hpp"
+#include "SKRenderer.hpp"
 #include "SKShapeNode.hpp"
 #include "SKTransition.hpp"
 #include "SKView.hpp"
@@ -64,6 +65,27 @@ TEST(Golden, DemonstrationFramesLookAsTheirPictures)
     cairo_set_source_surface(plain.cr(), recording, 0, 0), cairo_paint(plain.cr());
     cairo_destroy(cr), cairo_surface_destroy(recording);
     EXPECT_TRUE(matchesGolden(plain.surface(), "demo-plain.png"));
+}
+
+TEST(SKRenderer, SpritesDrawnInTwoBandsOnTwoThreadsGiveTheSameFramesAsOneThread)
+{
+    Stage s;
+    auto mover = s.square({100, 100}, 30, SKColor::whiteColor(), 3);
+    Canvas kept(800, 600), whole(800, 600, 2);
+    int banded = 0;
+    for (int frame = 0; frame < 30; ++frame) {
+        s.step(); // bursts: particles drawn between sprites, so the bands meet at each of them
+        mover->setPosition({100 + frame * 17.3, 100 + frame * 13.1});
+        s.view.renderer().setBandedFrom(0);
+        s.view.render(kept.cr(), 1, frame % 10 != 0); // in parts, and whole now and then
+        banded += s.view.renderer().work().bands == 2;
+        s.view.render(whole.cr(), 2);
+        banded += s.view.renderer().work().bands == 2;
+        s.view.renderer().setBandedFrom(SKRenderer::bandedByDefault);
+        ASSERT_EQ(kept.differingPixels(s.draw()), 0) << "frame " << frame;
+        ASSERT_EQ(whole.differingPixels(s.draw(2)), 0) << "frame " << frame << " at 2 pixels a point";
+    }
+    EXPECT_EQ(banded, 60);
 }
 
 TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
