@@ -1,10 +1,17 @@
 // The crowd scene: a fixed, deterministic scene far heavier than a real game (2000 lasers, 200
 // enemies, 1000 particles), run through the engine's own nodes, contact pass, view and renderer.
-//   crowd [--scale N] [--shot FILE]
-// Prints: crowd mean_ms=… p50_ms=… p99_ms=… frames=600 rss_mb=…
+//   crowd [--scale N] [--crowd K] [--blender scalar|SSE2|AVX2|AVX-512] [--bands 1|2] [--shot FILE]
+// Prints: crowd mean_ms=… p50_ms=… p99_ms=… frames=600 rss_mb=…, then a model of the frame: the
+// work it does and the time each part takes, beside what this machine does at best for that
+// work (the widest blend loop over as many pixels, a fill of as many bytes).
+// --crowd K draws K times the crowd on a field K times as wide, so the work per node stays the
+// same and the cost per node shows how the engine scales.
+#include "Blend.hpp"
 #include "Clock.hpp"
+#include "ContactPass.hpp"
 #include "SKLabelNode.hpp"
 #include "SKPhysicsBody.hpp"
+#include "SKRenderer.hpp"
 #include "SKScene.hpp"
 #include "SKShapeNode.hpp"
 #include "SKView.hpp"
@@ -18,6 +25,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -69,7 +77,7 @@ std::shared_ptr<SKLabelNode> label(const char* text, SKColor color, CGFloat size
 
 class CrowdScene : public SKScene, public SKPhysicsContactDelegate {
 public:
-    CrowdScene() : SKScene(CGSize{800, 600}) {}
+    explicit CrowdScene(double crowd) : SKScene(CGSize{800 * crowd, 600}), crowd_(crowd), width_(800 * crowd) {}
 
     std::int64_t contacts = 0;
 
@@ -80,9 +88,9 @@ public:
         physicsWorld().setContactDelegate(this);
         const SKColor clear = SKColor::clearColor();
 
-        for (int i = 0; i < 30; ++i) {
+        for (int i = 0; i < count(30); ++i) {
             Star s;
-            CGFloat x = rng(0, 800), y = rng(0, 600), r = rng(1, 3);
+            CGFloat x = rng(0, width_), y = rng(0, 600), r = rng(1, 3);
             s.node = shape(CGPath::ellipseInRect({{-r, -r}, {2 * r, 2 * r}}), SKColor::whiteColor(), clear, 1);
             s.node->setAlpha(rng(0.4, 1));
             s.v = rng(103, 207);
@@ -90,8 +98,8 @@ public:
             addChild(s.node);
             stars.push_back(s);
         }
-        for (int i = 0; i < 200; ++i) {
-            CGFloat x = rng(30, 770), y = rng(-40, 625);
+        for (int i = 0; i < count(200); ++i) {
+            CGFloat x = rng(30, width_ - 30), y = rng(-40, 625);
             auto flame = shape(CGPath::closedPolygon({{-4, 20}, {0, 35}, {4, 20}}), SKColor::magentaColor(),
                                SKColor::cyanColor(), 1.0);
             auto hull = shape(CGPath::closedPolygon({{-6, -20}, {-3, -10}, {3, -10}, {6, -20}, {10, -5}, {25, 10},
@@ -108,8 +116,8 @@ public:
             enemies.push_back(hull);
             flames.push_back(flame);
         }
-        for (int i = 0; i < 2000; ++i) {
-            CGFloat x = rng(0, 800), y = rng(130, 620);
+        for (int i = 0; i < count(2000); ++i) {
+            CGFloat x = rng(0, width_), y = rng(130, 620);
             auto laser = SKShapeNode::shapeNodeWithRectOfSize({4, 15}, 2);
             laser->setFillColor(SKColor::redColor());
             laser->setStrokeColor(clear);
@@ -137,8 +145,9 @@ public:
         player->addChild(shape(CGPath::closedPolygon({{-4, 25}, {4, 25}, {2, 20}, {-2, 20}}), SKColor::cyanColor(), clear, 1));
         addChild(player);
 
-        for (int e = 0; e < 10; ++e) {
-            CGPoint centre{80.0 + 160 * (e % 5), 180.0 + 240 * (e / 5)};
+        const int explosions = count(10), columns = (explosions + 1) / 2;
+        for (int e = 0; e < explosions; ++e) {
+            CGPoint centre{80.0 + 160 * (e % columns), 180.0 + 240 * (e / columns)};
             for (int i = 0; i < 100; ++i) {
                 Particle p;
                 double angle = rng(0, 2 * std::numbers::pi), speed = rng(50, 150), r = rng(2, 4), c = rng(0, 1);
@@ -168,19 +177,19 @@ public:
         for (Star& s : stars) {
             CGPoint p = s.node->position();
             p.y -= s.v * dt;
-            if (p.y < -10) p = {rng(0, 800), 610};
+            if (p.y < -10) p = {rng(0, width_), 610};
             s.node->setPosition(p);
         }
         for (auto& e : enemies) {
             CGPoint p = e->position();
             p.y -= 166.25 * dt;
-            if (p.y < -40) p = {rng(30, 770), 625};
+            if (p.y < -40) p = {rng(30, width_ - 30), 625};
             e->setPosition(p);
         }
         for (auto& l : lasers) {
             CGPoint p = l->position();
             p.y += 490 * dt;
-            if (p.y > 620) p = {rng(0, 800), 130};
+            if (p.y > 620) p = {rng(0, width_), 130};
             l->setPosition(p);
         }
         for (Particle& p : particles) {
@@ -202,6 +211,13 @@ public:
 
     void didBeginContact(const SKPhysicsContact&) override { ++contacts; }
 
+    // Every node drawn: stars, enemies with flame and core, lasers, the player's six, particles
+    // and labels.
+    [[nodiscard]] std::size_t nodes() const
+    {
+        return stars.size() + 3 * enemies.size() + lasers.size() + 6 + particles.size() + 3;
+    }
+
 private:
     struct Star {
         std::shared_ptr<SKShapeNode> node;
@@ -213,6 +229,9 @@ private:
         CGPoint centre;
         double age;
     };
+    [[nodiscard]] int count(int atOne) const { return int(std::lround(atOne * crowd_)); }
+
+    double crowd_, width_;
     XorShift32 rng;
     double t = 0;
     std::vector<Star> stars;
@@ -222,15 +241,104 @@ private:
 
 } // namespace
 
+// The best of several runs of some work, in milliseconds.
+double fastest(const std::function<void()>& work)
+{
+    double best = 1e9;
+    for (int run = 0; run < 30; ++run) {
+        auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+// Means over the measured frames of what the renderer and the contact pass report.
+struct Model {
+    SKRenderer::Work draw{};
+    ContactPass::Work contacts{};
+    double updateMs = 0;
+    int frames = 0;
+
+    void add(const SKRenderer::Work& w, const ContactPass::Work& c, double update)
+    {
+        draw.solidPixels += w.solidPixels, draw.fadedPixels += w.fadedPixels;
+        draw.particlePixels += w.particlePixels, draw.textPixels += w.textPixels;
+        draw.filledBytes += w.filledBytes, draw.sprites += w.sprites, draw.bands += w.bands;
+        draw.placeMs += w.placeMs, draw.fillMs += w.fillMs, draw.drawMs += w.drawMs;
+        contacts.bodies += c.bodies, contacts.binned += c.binned, contacts.compared += c.compared;
+        updateMs += update;
+        ++frames;
+    }
+
+    void print(std::size_t nodes, int width, int height) const
+    {
+        double n = frames;
+        double pixels = double(draw.solidPixels + draw.fadedPixels + draw.particlePixels + draw.textPixels) / n;
+        double filled = double(draw.filledBytes) / n, frameBytes = double(width) * height * 4;
+
+        // The ceilings: the widest loop over as many translucent pixels, as long rows of the
+        // frame; a fill of as many bytes; a copy of the whole frame.
+        std::vector<std::uint32_t> target(std::size_t(width) * height), source(target.size(), 0x80402010u);
+        blend::Pixels to{target.data(), width};
+        int rows = int(std::min(double(height), std::ceil(pixels / width)));
+        double blendCeiling = fastest([&] {
+            for (double left = pixels; left > 0; left -= double(width) * rows)
+                blend::over({source.data(), width}, to, width, int(std::min(double(rows), std::ceil(left / width))),
+                            blend::untinted);
+        });
+        double fillCeiling = fastest([&] {
+            std::size_t bytes = std::size_t(filled);
+            for (std::size_t at = 0; at < bytes; at += target.size() * 4)
+                std::memset(target.data(), 0, std::min(bytes - at, target.size() * 4));
+        });
+        std::vector<std::uint32_t> copy(target.size());
+        double copyCeiling = fastest([&] { std::memcpy(copy.data(), target.data(), target.size() * 4); });
+
+        std::printf("model: per frame, the mean of %d; blender %s; sprites in %s\n", frames,
+                    std::string(blend::name(blend::path())).c_str(), draw.bands > frames ? "two bands" : "one band");
+        std::printf("  %-56s %8.3f ms\n",
+                    (std::to_string(contacts.bodies / frames) + " bodies, " + std::to_string(contacts.binned / frames) +
+                     " in cells, " + std::to_string(contacts.compared / frames) + " pairs compared; update, actions")
+                        .c_str(),
+                    updateMs / n);
+        std::printf("  %-56s %8.3f ms  %6.1f ns a node\n", (std::to_string(nodes) + " nodes placed, ordered, damage").c_str(),
+                    draw.placeMs / n, draw.placeMs / n / double(nodes) * 1e6);
+        std::printf("  %-56s %8.3f ms  ceiling %.3f ms (a memset of as many bytes)\n",
+                    ("background filled: " + std::to_string(int(filled / 1024)) + " KiB").c_str(), draw.fillMs / n, fillCeiling);
+        char kinds[160];
+        std::snprintf(kinds, sizeof kinds, "%u sprites, %.0fk px: solid %.0fk faded %.0fk particles %.0fk text %.0fk",
+                      unsigned(draw.sprites / frames), pixels / 1000, double(draw.solidPixels) / n / 1000,
+                      double(draw.fadedPixels) / n / 1000, double(draw.particlePixels) / n / 1000,
+                      double(draw.textPixels) / n / 1000);
+        std::printf("  %-56s %8.3f ms  ceiling %.3f ms (the widest loop, as many px in long rows)\n", kinds,
+                    draw.drawMs / n, blendCeiling);
+        std::printf("  %-56s %8s     ceiling %.3f ms (a copy of its %.0f KiB)\n", "the frame shown (not part of this bench)", "",
+                    copyCeiling, frameBytes / 1024);
+    }
+};
+
 int main(int argc, char** argv)
 {
-    double scale = 1;
+    double scale = 1, crowd = 1;
+    int bands = 0; // as the renderer chooses
     const char* shot = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--scale") && i + 1 < argc) scale = std::atof(argv[++i]);
+        else if (!std::strcmp(argv[i], "--crowd") && i + 1 < argc) crowd = std::atof(argv[++i]);
+        else if (!std::strcmp(argv[i], "--bands") && i + 1 < argc) bands = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--blender") && i + 1 < argc) {
+            const char* wanted = argv[++i];
+            auto path = std::find_if(std::begin(blend::paths), std::end(blend::paths),
+                                     [&](blend::Path p) { return blend::name(p) == wanted; });
+            if (path == std::end(blend::paths) || !blend::use(*path)) {
+                std::fprintf(stderr, "crowd: no %s blender on this processor\n", wanted);
+                return 2;
+            }
+        }
         else if (!std::strcmp(argv[i], "--shot") && i + 1 < argc) shot = argv[++i];
         else {
-            std::fprintf(stderr, "usage: crowd [--scale N] [--shot FILE]\n");
+            std::fprintf(stderr, "usage: crowd [--scale N] [--crowd K] [--blender NAME] [--bands 1|2] [--shot FILE]\n");
             return 2;
         }
     }
@@ -238,16 +346,23 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "crowd: --scale must be between 1 and 4\n");
         return 2;
     }
+    if (!(crowd >= 0.25 && crowd <= 8)) {
+        std::fprintf(stderr, "crowd: --crowd must be between 0.25 and 8\n");
+        return 2;
+    }
 
     ManualClock clock(1000);
     SilentSoundPlayer sound;
-    SKView view({800, 600}, clock, sound);
-    auto scene = std::make_shared<CrowdScene>();
+    SKView view({800 * crowd, 600}, clock, sound);
+    if (bands) view.renderer().setBandedFrom(bands == 1 ? UINT64_MAX : 0);
+    auto scene = std::make_shared<CrowdScene>(crowd);
     view.presentScene(scene);
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(800 * scale), int(600 * scale));
+    const int width = int(800 * crowd * scale), height = int(600 * scale);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     cairo_t* cr = cairo_create(surface);
 
     std::vector<double> times, ticks;
+    Model model;
     using Clock = std::chrono::steady_clock;
     auto ms = [](Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
     for (int frame = 0; frame < 660; ++frame) {
@@ -259,11 +374,20 @@ int main(int argc, char** argv)
         cairo_surface_flush(surface);
         auto end = Clock::now();
         if (frame == 59 && shot) cairo_surface_write_to_png(surface, shot);
-        if (frame >= 60) times.push_back(ms(start, end)), ticks.push_back(ms(start, ticked));
+        if (frame >= 60) {
+            times.push_back(ms(start, end)), ticks.push_back(ms(start, ticked));
+            model.add(view.renderer().work(), scene->physicsWorld().contacts().work(), ticks.back());
+        }
     }
     std::printf("crowd %s frames=%zu rss_mb=%.1f\n", summarise(times).c_str(), times.size(), peakRssMb());
-    std::fprintf(stderr, "crowd: scale %.0f; update, actions and contacts alone: %s; %lld contacts began\n", scale,
-                 summarise(ticks).c_str(), static_cast<long long>(scene->contacts));
+    std::vector<double> sorted = times;
+    std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
+    std::printf("crowd %g: %zu nodes, %.1f ns a node (p50)\n", crowd, scene->nodes(),
+                sorted[sorted.size() / 2] / double(scene->nodes()) * 1e6);
+    std::fprintf(stderr, "crowd: scale %g, crowd %g; update, actions and contacts alone: %s; %lld contacts began\n", scale,
+                 crowd, summarise(ticks).c_str(), static_cast<long long>(scene->contacts));
+    model.print(scene->nodes(), width, height);
+    std::printf("  sprites kept: %zu, %.1f MB\n", view.renderStats().sprites, view.renderStats().spriteBytes / 1048576.0);
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
     return 0;
