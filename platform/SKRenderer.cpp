@@ -102,7 +102,6 @@ void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std:
                            Band& band, std::uint64_t Work::*kind)
 {
     if (tint == 0) return;
-    ++band.work.sprites;
     auto copy = [&](int x0, int y0, int x1, int y1) {
         x0 = std::max(x0, band.x0), y0 = std::max(y0, band.y0), x1 = std::min(x1, band.x1), y1 = std::min(y1, band.y1);
         if (x0 >= x1 || y0 >= y1) return false;
@@ -155,8 +154,15 @@ void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool fill
     }
 }
 
-int SKRenderer::middleRow(std::size_t from, std::size_t to, std::uint64_t& pixels) const
+int SKRenderer::middleRow(std::size_t from, std::size_t to, std::uint64_t& pixels)
 {
+    // An upper bound first: most frames are far too small to share.
+    pixels = 0;
+    for (std::size_t k = from; k < to; ++k) {
+        const Item& item = ordered_[k];
+        if (item.sprite) ++whole_.work.sprites, pixels += std::uint64_t(item.x1 - item.x0) * std::uint64_t(item.y1 - item.y0);
+    }
+    if (pixels < bandedFrom_) return whole_.y1;
     // The sprites' areas by the stripe their middle falls in; the split goes where half is above.
     constexpr int stripes = 64;
     std::uint64_t area[stripes] = {};
@@ -204,7 +210,6 @@ void SKRenderer::drawSprites(std::size_t from, std::size_t to)
     work_.bands = 2;
     addCounts(whole_.work, upper.work);
     addCounts(whole_.work, lower.work);
-    whole_.work.sprites -= lower.work.sprites; // each sprite went to both
 }
 
 cairo_matrix_t SKRenderer::snapped(const SKNode& node, cairo_matrix_t m) const
@@ -270,6 +275,7 @@ bool SKRenderer::drawLook(const SKRenderContext& context, std::shared_ptr<const 
     const SpriteCache::Sprite* sprite = place(look, m, x, y);
     if (!sprite) return false;
     if (sprite->look != look) look = sprite->look;
+    ++whole_.work.sprites;
     double a = std::clamp(tint.alpha, 0.0, 1.0);
     composite(*sprite, x, y,
               std::uint32_t(toByte(a)) << 24 | std::uint32_t(toByte(tint.red * a)) << 16 |

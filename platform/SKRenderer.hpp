@@ -95,8 +95,8 @@ private:
     void fill(Band& band);
     // Whether the scene's rect, through this transform, covers every pixel sprites may go to.
     [[nodiscard]] bool covers(const SKScene& scene, const cairo_matrix_t& m) const;
-    // The row splitting the sprites' pixels of ordered_[from, to) in two halves.
-    int middleRow(std::size_t from, std::size_t to, std::uint64_t& pixels) const;
+    // The row splitting the sprites' pixels of ordered_[from, to) in two halves; counts them.
+    int middleRow(std::size_t from, std::size_t to, std::uint64_t& pixels);
     const SpriteCache::Sprite* place(const std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m, int& x, int& y);
     // The node's transform onto the surface with its origin where its sprite is to go.
     [[nodiscard]] cairo_matrix_t snapped(const SKNode& node, cairo_matrix_t m) const;
