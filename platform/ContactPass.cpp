@@ -127,14 +127,18 @@ void ContactPass::binIntoGrid()
     }
     for (std::size_t k = 1; k < starts_.size(); ++k) starts_[k] += starts_[k - 1];
     entries_.resize(starts_.back());
+    boxes_.resize(starts_.back());
     std::vector<std::uint32_t>& cursor = scratch_;
     cursor.assign(starts_.begin(), starts_.end() - 1);
     for (std::uint32_t i = 0; i < proxies_.size(); ++i) {
         const Proxy& p = proxies_[i];
         if (!p.binned) continue;
         for (std::size_t cy = p.cellY0; cy <= p.cellY1; ++cy)
-            for (std::size_t cx = p.cellX0; cx <= p.cellX1; ++cx)
-                entries_[cursor[(cy * columns_ + cx) * groups + p.group]++] = i;
+            for (std::size_t cx = p.cellX0; cx <= p.cellX1; ++cx) {
+                std::uint32_t at = cursor[(cy * columns_ + cx) * groups + p.group]++;
+                entries_[at] = i;
+                boxes_[at] = {p.minX, p.maxX, p.minY, p.maxY};
+            }
     }
 }
 
@@ -163,9 +167,15 @@ void ContactPass::compareWithinCells()
                     if (h < g) continue; // each pair of groups once
                     std::size_t n = cell[g + 1] - cell[g];
                     compared_ += h == g ? (n > 1 ? n * (n - 1) / 2 : 0) : n * (cell[h + 1] - cell[h]);
-                    for (std::uint32_t i = cell[g]; i < cell[g + 1]; ++i)
-                        for (std::uint32_t j = (h == g ? i + 1 : cell[h]); j < cell[h + 1]; ++j)
-                            test(entries_[i], entries_[j], cx, cy);
+                    for (std::uint32_t i = cell[g]; i < cell[g + 1]; ++i) {
+                        const Box& a = boxes_[i];
+                        for (std::uint32_t j = (h == g ? i + 1 : cell[h]); j < cell[h + 1]; ++j) {
+                            const Box& b = boxes_[j];
+                            // Touching edges do not overlap: every comparison is strict.
+                            if (a.minX < b.maxX && b.minX < a.maxX && a.minY < b.maxY && b.minY < a.maxY)
+                                test(entries_[i], entries_[j], cx, cy);
+                        }
+                    }
                 }
             }
         }

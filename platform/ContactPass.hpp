@@ -79,6 +79,11 @@ private:
     std::size_t columns_ = 0, rows_ = 0;
     std::vector<std::uint32_t> starts_;
     std::vector<std::uint32_t> entries_;
+    // Each entry's box beside it, so a cell's comparisons read memory in order.
+    struct Box {
+        CGFloat minX, maxX, minY, maxY;
+    };
+    std::vector<Box> boxes_;
     std::vector<std::uint32_t> oversized_; // bodies too big to bin; compared with everyone
     std::vector<std::uint32_t> scratch_;
     std::uint32_t lastGroup_ = 0;
