@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <SDL_vulkan.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
@@ -128,6 +129,15 @@ bool chooseTrueColourVisual()
 
 // The height of the strip, in view points, that drags the window.
 constexpr double dragStripHeight = 40;
+// The stand-in for the Vulkan loader, where the build and the package put it: ../lib/tarvenko
+// from the binary.
+std::string vulkanStandIn()
+{
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (exe.parent_path().parent_path() / "lib" / "tarvenko" / "wayland" / "vulkan-stand-in.so").string();
+}
+
 // The share of a Wayland output the window may take at most.
 constexpr double waylandRoom = 0.9;
 // While nothing moves and a gamepad is plugged in, SDL can only wait by polling the pad every
@@ -208,11 +218,18 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     double room = wayland ? waylandRoom : 1;
     CGSize area = bounded ? CGSize{room * usable.w, room * usable.h} : CGSize{};
     SDL_Rect at = place(windowScale(size, wayland ? 1 : desktopScale(), area));
-    // SDL makes every Wayland window an OpenGL one and loads EGL for it, though our frames are
-    // shared memory. Held by us too, the library stays to the end: unloaded by SDL at quit, it
-    // would orphan what it keeps, which the leak checker then reports.
-    if (wayland) SDL_GL_LoadLibrary(nullptr);
-    host->window_ = SDL_CreateWindow(title, at.x, at.y, at.w, at.h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI);
+    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI;
+    // SDL makes every Wayland window an OpenGL one and loads a GL stack for it, though our frames
+    // are shared memory, unless the window is meant for Vulkan: our stand-in for the Vulkan
+    // loader lets it go without either.
+    if (wayland && SDL_Vulkan_LoadLibrary(vulkanStandIn().c_str()) == 0) {
+        host->window_ = SDL_CreateWindow(title, at.x, at.y, at.w, at.h, flags | SDL_WINDOW_VULKAN);
+        if (!host->window_) SDL_Vulkan_UnloadLibrary();
+    }
+    // Else with GL after all. Held by us too, the library stays to the end: unloaded by SDL at
+    // quit, it would orphan what it keeps, which the leak checker then reports.
+    if (!host->window_ && wayland) SDL_GL_LoadLibrary(nullptr);
+    if (!host->window_) host->window_ = SDL_CreateWindow(title, at.x, at.y, at.w, at.h, flags);
     if (host->window_ && wayland) host->wayland_ = WaylandFrames::attach(host->window_);
     if (!host->window_ || (wayland && !host->wayland_) || !host->canvas()) {
         if (watch.claimLastWord()) Diagnostics::tell(std::string("cannot open the window (") + SDL_GetError() + ")");

@@ -433,7 +433,6 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     }
     if (spritesDrew) cairo_surface_mark_dirty(surface);
     addCounts(work_, whole_.work);
-    items_.clear();
     cairo_restore(cr);
     work_.drawMs = millisecondsSince(mark);
 }

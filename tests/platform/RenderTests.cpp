@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 struct Stage : ViewStage {
@@ -77,13 +79,25 @@ TEST(SKRenderer, SpritesDrawnInTwoBandsOnTwoThreadsGiveTheSameFramesAsOneThread)
         s.step(); // bursts: particles drawn between sprites, so the bands meet at each of them
         mover->setPosition({100 + frame * 17.3, 100 + frame * 13.1});
         s.view.renderer().setBandedFrom(0);
-        s.view.render(kept.cr(), 1, frame % 10 != 0); // in parts, and whole now and then
+        const auto* damage = s.view.render(kept.cr(), 1, frame % 10 != 0); // in parts, and whole now and then
         banded += s.view.renderer().work().bands == 2;
+        std::uint64_t damaged = 0;
+        for (const auto& d : damage ? *damage : std::vector<PixelRect>{{0, 0, 800, 600}})
+            damaged += std::uint64_t(d.width) * std::uint64_t(d.height) * 4;
+        EXPECT_EQ(s.view.renderer().work().filledBytes, damaged) << "frame " << frame;
         s.view.render(whole.cr(), 2);
         banded += s.view.renderer().work().bands == 2;
+        SKRenderer::Work inBands = s.view.renderer().work();
         s.view.renderer().setBandedFrom(SKRenderer::bandedByDefault);
         ASSERT_EQ(kept.differingPixels(s.draw()), 0) << "frame " << frame;
         ASSERT_EQ(whole.differingPixels(s.draw(2)), 0) << "frame " << frame << " at 2 pixels a point";
+        // What a frame did is counted once, whichever way it was drawn.
+        const SKRenderer::Work& onOne = s.view.renderer().work();
+        EXPECT_EQ(onOne.bands, 1);
+        EXPECT_EQ(std::tuple(inBands.sprites, inBands.solidPixels, inBands.fadedPixels, inBands.particlePixels,
+                             inBands.textPixels, inBands.filledBytes),
+                  std::tuple(onOne.sprites, onOne.solidPixels, onOne.fadedPixels, onOne.particlePixels,
+                             onOne.textPixels, std::uint64_t(1600 * 1200 * 4)));
     }
     EXPECT_EQ(banded, 60);
 }
