@@ -231,7 +231,7 @@ std::unique_ptr<SDLHost> SDLHost::open(const char* title, const char* desktopId,
     if (!host->window_ && wayland) SDL_GL_LoadLibrary(nullptr);
     if (!host->window_) host->window_ = SDL_CreateWindow(title, at.x, at.y, at.w, at.h, flags);
     if (host->window_ && wayland) host->wayland_ = WaylandFrames::attach(host->window_);
-    if (!host->window_ || (wayland && !host->wayland_) || !host->canvas()) {
+    if (!host->window_ || (wayland && !host->wayland_) || (!wayland && !host->canvas())) {
         if (watch.claimLastWord()) Diagnostics::tell(std::string("cannot open the window (") + SDL_GetError() + ")");
         return nullptr;
     }
@@ -261,17 +261,11 @@ SDLHost::~SDLHost()
 
 SDL_Surface* SDLHost::canvas()
 {
-    int w = 0, h = 0;
-    if (wayland_) {
-        SDL_GetWindowSizeInPixels(window_, &w, &h);
-        if (w <= 0 || h <= 0) return nullptr;
-    } else {
-        SDL_Surface* window = SDL_GetWindowSurface(window_);
-        if (!window) return nullptr;
-        Uint32 format = window->format->format;
-        if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) return window;
-        w = window->w, h = window->h;
-    }
+    SDL_Surface* window = SDL_GetWindowSurface(window_);
+    if (!window) return nullptr;
+    Uint32 format = window->format->format;
+    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) return window;
+    int w = window->w, h = window->h;
     if (!copy_ || copy_->w != w || copy_->h != h) {
         if (copy_) SDL_FreeSurface(copy_);
         copy_ = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGB888);
@@ -287,11 +281,6 @@ void SDLHost::show(SDL_Surface* canvas, const std::vector<PixelRect>* damage)
     else
         rects_.push_back({0, 0, canvas->w, canvas->h});
     if (rects_.empty()) return;
-    if (wayland_) {
-        wayland_->show(static_cast<const std::uint32_t*>(canvas->pixels), canvas->w, canvas->h, canvas->pitch,
-                       damage ? &rects_ : nullptr);
-        return;
-    }
     if (canvas == copy_) SDL_BlitSurface(copy_, nullptr, SDL_GetWindowSurface(window_), nullptr);
     if (damage)
         SDL_UpdateWindowSurfaceRects(window_, rects_.data(), int(rects_.size()));
@@ -476,10 +465,37 @@ void SDLHost::setIcon(const std::filesystem::path& hicolor)
     cairo_surface_destroy(png);
 }
 
+void SDLHost::fit(int width, int height)
+{
+    int units = 0, unitsHigh = 0;
+    SDL_GetWindowSize(window_, &units, &unitsHigh);
+    pixelsPerUnit_ = units > 0 ? double(width) / units : 1;
+    Letterbox fit = Letterbox::fit(size_, width, height);
+    if (fit != fit_) exposed_ = true, fit_ = fit;
+}
+
+void SDLHost::presentOnWayland(const SKView& view)
+{
+    int w = 0, h = 0;
+    SDL_GetWindowSizeInPixels(window_, &w, &h);
+    if (w <= 0 || h <= 0) return;
+    const WaylandFrames::Target* target = wayland_->next(w, h);
+    if (!target) return; // the compositor reads every buffer: this frame waits for the next
+    fit(w, h);
+    // The buffer keeps the frame it last showed: what changed since, and what it missed before,
+    // is drawn; the bars around the view are black from the start.
+    bool keeps = !exposed_;
+    if (!keeps) cairo_set_source_rgb(target->cr, 0, 0, 0), cairo_paint(target->cr);
+    const auto* damage = view.render(target->cr, fit_.scale, keeps, fit_.origin, {wayland_.get(), target->stale});
+    exposed_ = false;
+    if (!keeps || !damage || !damage->empty() || !target->stale->empty()) wayland_->show(keeps ? damage : nullptr);
+}
+
 void SDLHost::present(const SKView& view)
 {
     // Nobody sees a minimised or hidden window.
     if (SDL_GetWindowFlags(window_) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) return;
+    if (wayland_) return presentOnWayland(view);
     SDL_Surface* target = canvas();
     if (!target || SDL_LockSurface(target) != 0) return;
     // Cairo's view of the pixels lasts as long as the pixels do.
@@ -492,14 +508,10 @@ void SDLHost::present(const SKView& view)
         cairo_surface_destroy(surface); // the context holds it
         crPixels_ = target->pixels;
     }
-    int units = 0, unitsHigh = 0;
-    SDL_GetWindowSize(window_, &units, &unitsHigh);
-    pixelsPerUnit_ = units > 0 ? double(target->w) / units : 1;
-    Letterbox fit = Letterbox::fit(size_, target->w, target->h);
-    if (fit != fit_) exposed_ = true, fit_ = fit;
-    // The canvas keeps the last frame (the window's own pixels, or ours before the texture):
-    // only what changed is drawn and sent again.
-    bool keeps = (target != copy_ || wayland_) && !exposed_;
+    fit(target->w, target->h);
+    // The canvas keeps the last frame when it is the window's own pixels: only what changed is
+    // drawn and sent again.
+    bool keeps = target != copy_ && !exposed_;
     if (!keeps) SDL_FillRect(target, nullptr, 0); // the bars, where the window's aspect is not the view's
     const auto* damage = view.render(cr_, fit_.scale, keeps, fit_.origin);
     SDL_UnlockSurface(target);

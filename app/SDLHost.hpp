@@ -62,9 +62,12 @@ public:
 private:
     SDLHost() = default;
 
-    // Where cairo draws: the window's pixels when their format is cairo's; else pixels of our own,
-    // converted into the window's, or shared with the Wayland compositor.
+    // Where cairo draws on X11: the window's pixels when their format is cairo's; else pixels of
+    // our own, converted into the window's. On Wayland it draws into the frames' buffers.
     [[nodiscard]] SDL_Surface* canvas();
+    // The view placed in pixels of this size.
+    void fit(int width, int height);
+    void presentOnWayland(const SKView& view);
     // Shows what changed of the canvas (the whole of it when no damage is given).
     void show(SDL_Surface* canvas, const std::vector<PixelRect>* damage);
     // A point of the window (its own units, y down) in view points (y up).
@@ -81,7 +84,7 @@ private:
     CGSize size_;
     SDL_Window* window_ = nullptr;
     SDL_Surface* copy_ = nullptr;
-    std::unique_ptr<WaylandFrames> wayland_; // Wayland: our pixels, shared with the compositor
+    std::unique_ptr<WaylandFrames> wayland_; // Wayland: the buffers we draw into, shared with the compositor
     Letterbox fit_;                // as last drawn
     double pixelsPerUnit_ = 1;     // window pixels per window unit (2 on a HiDPI Wayland output)
     bool exposed_ = true;          // the window must be drawn and sent whole

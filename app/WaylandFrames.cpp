@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 namespace {
 
-// Enough for the compositor to hold one frame while another is drawn; a third when it lags.
-constexpr std::size_t maxBuffers = 3;
+// One for the compositor to read while the other is drawn. When it still holds both (once at
+// start-up, seen on weston and sway), the frame waits a turn rather than costing a third buffer.
+constexpr std::size_t maxBuffers = 2;
 // Past this many rects a buffer is brought up to date whole.
 constexpr std::size_t maxStaleRects = 256;
 
@@ -58,9 +60,10 @@ WaylandFrames::~WaylandFrames()
 
 void WaylandFrames::release(Buffer& b)
 {
+    if (b.cr) cairo_destroy(b.cr);
     if (b.buffer) wl_buffer_destroy(b.buffer);
     if (b.data) munmap(b.data, b.bytes);
-    b.buffer = nullptr, b.data = nullptr;
+    b.cr = nullptr, b.buffer = nullptr, b.data = nullptr;
 }
 
 WaylandFrames::Buffer* WaylandFrames::freeBuffer(int width, int height)
@@ -69,6 +72,7 @@ WaylandFrames::Buffer* WaylandFrames::freeBuffer(int width, int height)
         // Another size: new buffers. One the compositor still holds goes when it is let go.
         for (auto& b : buffers_) release(*b);
         buffers_.clear();
+        drawn_ = nullptr;
         width_ = width, height_ = height;
     }
     for (auto& b : buffers_)
@@ -93,53 +97,51 @@ WaylandFrames::Buffer* WaylandFrames::freeBuffer(int width, int height)
     wl_shm_pool_destroy(pool);
     close(fd);
     b->data = static_cast<std::uint32_t*>(data);
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(static_cast<unsigned char*>(data),
+                                                                   CAIRO_FORMAT_RGB24, width, height, stride);
+    b->cr = cairo_create(surface);
+    cairo_surface_destroy(surface); // the context holds it
+    // Fresh pixels are black and hold no frame: all of it is to be drawn.
+    b->stale.push_back({0, 0, width, height});
     static const wl_buffer_listener listener{[](void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }};
     wl_buffer_add_listener(b->buffer, &listener, b.get());
     buffers_.push_back(std::move(b));
     return buffers_.back().get();
 }
 
-void WaylandFrames::show(const std::uint32_t* pixels, int width, int height, int stride,
-                         const std::vector<SDL_Rect>* changed)
+const WaylandFrames::Target* WaylandFrames::next(int width, int height)
 {
     // The compositor's word on which buffers it has let go, read from the socket by SDL's pump.
     wl_display_dispatch_queue_pending(display_, queue_);
-    Buffer* target = freeBuffer(width, height);
-    auto remember = [&](Buffer& b) {
-        if (!changed || b.stale.size() + changed->size() > maxStaleRects) b.whole = true;
-        else if (!b.whole) b.stale.insert(b.stale.end(), changed->begin(), changed->end());
-    };
-    for (auto& b : buffers_)
-        if (b.get() != target) remember(*b);
-    if (!target) return; // every buffer held: the frame waits in the pixels for the next one
+    drawn_ = freeBuffer(width, height);
+    if (!drawn_) return nullptr;
+    target_ = {drawn_->cr, &drawn_->stale};
+    return &target_;
+}
 
-    // Bring the buffer up to this frame: what changed since it was last shown, and now.
-    auto copy = [&](const SDL_Rect& r) {
-        int x0 = std::max(0, r.x), y0 = std::max(0, r.y);
-        int x1 = std::min(width, r.x + r.w), y1 = std::min(height, r.y + r.h);
-        for (int y = y0; y < y1; ++y)
-            std::memcpy(target->data + std::size_t(y) * width + x0,
-                        reinterpret_cast<const std::uint8_t*>(pixels) + std::size_t(y) * stride + x0 * 4,
-                        std::size_t(x1 - x0) * 4);
-    };
-    bool whole = target->whole || !changed;
-    if (whole) {
-        copy({0, 0, width, height});
-    } else {
-        for (const SDL_Rect& r : target->stale) copy(r);
-        for (const SDL_Rect& r : *changed) copy(r);
+void WaylandFrames::show(const std::vector<PixelRect>* changed)
+{
+    if (!drawn_) return;
+    Buffer* shown = std::exchange(drawn_, nullptr);
+    // The others missed this frame's changes.
+    for (auto& b : buffers_) {
+        if (b.get() == shown) continue;
+        if (!changed || b->stale.size() + changed->size() > maxStaleRects)
+            b->stale.assign(1, PixelRect{0, 0, width_, height_});
+        else
+            b->stale.insert(b->stale.end(), changed->begin(), changed->end());
     }
-    target->whole = false;
-    target->stale.clear();
+    shown->stale.clear();
 
-    wl_surface_attach(surface_, target->buffer, 0, 0);
+    cairo_surface_flush(cairo_get_target(shown->cr));
+    wl_surface_attach(surface_, shown->buffer, 0, 0);
     // Damage in buffer pixels needs a surface of version 4; an older one is told it all changed.
-    if (whole || wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) < 4) {
+    if (!changed || wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) < 4) {
         wl_surface_damage(surface_, 0, 0, INT32_MAX, INT32_MAX);
     } else {
-        for (const SDL_Rect& r : *changed) wl_surface_damage_buffer(surface_, r.x, r.y, r.w, r.h);
+        for (const PixelRect& r : *changed) wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
     }
     wl_surface_commit(surface_);
-    target->busy = true;
+    shown->busy = true;
     wl_display_flush(display_);
 }

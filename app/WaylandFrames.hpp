@@ -1,6 +1,8 @@
 #pragma once
 
-#include <SDL_rect.h>
+#include "CGGeometry.hpp"
+
+#include <cairo.h>
 
 #include <cstdint>
 #include <memory>
@@ -16,8 +18,9 @@ struct wl_surface;
 
 // Frames shown on a Wayland window through shared memory (which every compositor offers), as on
 // X11: the compositor reads our pixels. SDL's own way there is an OpenGL texture, which without a
-// GPU costs a fifth of a core in software rendering for this game. Only what changed is copied and sent; a buffer the
-// compositor still reads is left alone.
+// GPU costs a fifth of a core in software rendering for this game. Frames are drawn straight into
+// the buffers, which take turns: each is brought up to date by drawing what changed since it was
+// last shown, and a buffer the compositor still reads is left alone.
 class WaylandFrames {
 public:
     // Nothing when the window is not on Wayland or the compositor offers no shared memory.
@@ -26,9 +29,18 @@ public:
     WaylandFrames(const WaylandFrames&) = delete;
     WaylandFrames& operator=(const WaylandFrames&) = delete;
 
-    // Shows a frame of XRGB pixels in buffer pixels (the window's size times its scale): the
-    // rects that changed since the last frame shown, or all of it.
-    void show(const std::uint32_t* pixels, int width, int height, int stride, const std::vector<SDL_Rect>* changed);
+    // The buffer to draw the next frame into, in buffer pixels (the window's size times its
+    // scale): cairo over its XRGB pixels, and the rects it holds from frames older than the last
+    // one drawn (all of it for a new buffer, whose pixels are black). Nothing while the compositor
+    // reads every buffer: the frame waits.
+    struct Target {
+        cairo_t* cr;
+        const std::vector<PixelRect>* stale;
+    };
+    [[nodiscard]] const Target* next(int width, int height);
+    // Shows the buffer drawn last: `changed` are the rects that changed since the frame before
+    // (nothing: all of it).
+    void show(const std::vector<PixelRect>* changed);
     // The compositor went away, or dropped us.
     [[nodiscard]] bool lost() const;
 
@@ -37,9 +49,9 @@ private:
         wl_buffer* buffer = nullptr;
         std::uint32_t* data = nullptr;
         std::size_t bytes = 0;
-        bool busy = false;             // the compositor may still read it
-        bool whole = true;             // its pixels are of no frame we can build on
-        std::vector<SDL_Rect> stale;   // changed in frames it did not show
+        cairo_t* cr = nullptr;
+        bool busy = false;              // the compositor may still read it
+        std::vector<PixelRect> stale;   // changed in frames it did not show
     };
 
     WaylandFrames() = default;
@@ -53,4 +65,6 @@ private:
     wl_shm* shm_ = nullptr;
     int width_ = 0, height_ = 0;
     std::vector<std::unique_ptr<Buffer>> buffers_;
+    Buffer* drawn_ = nullptr; // handed out by next(), not shown yet
+    Target target_{};
 };

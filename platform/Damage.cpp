@@ -7,6 +7,7 @@ void Damage::drawnWhole(const void* surface)
 {
     if (!surface || surface == lastSurface_) lastSurface_ = nullptr;
     rects_.clear();
+    stale_ = false;
 }
 
 void Damage::mark(int x0, int y0, int x1, int y1)
@@ -18,7 +19,7 @@ void Damage::mark(int x0, int y0, int x1, int y1)
         std::fill_n(dirtyTiles_.begin() + std::ptrdiff_t(r) * tileColumns_ + c0, c1 - c0 + 1, 1);
 }
 
-bool Damage::find(const void* surface, int width, int height, SKColor background)
+bool Damage::find(const void* surface, int width, int height, SKColor background, const std::vector<PixelRect>* stale)
 {
     int columns = (width + tileSize - 1) / tileSize, rows = (height + tileSize - 1) / tileSize;
     bool whole = surface != lastSurface_ || columns != tileColumns_ || rows != tileRows_ || background != lastBackground_;
@@ -26,6 +27,13 @@ bool Damage::find(const void* surface, int width, int height, SKColor background
 
     dirtyTiles_.assign(std::size_t(columns) * rows, 0);
     if (whole || !markChanges()) std::fill(dirtyTiles_.begin(), dirtyTiles_.end(), 1);
+    stale_ = false;
+    if (stale && !stale->empty() && !whole) {
+        collectRects(width, height);
+        changed_ = rects_;
+        stale_ = true;
+        for (const PixelRect& r : *stale) mark(r.x, r.y, r.x + r.width, r.y + r.height);
+    }
 
     // Remembered for the next frame, indexed by node.
     std::swap(shown_, lastShown_);

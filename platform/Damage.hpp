@@ -25,13 +25,17 @@ public:
     void clearShown() { shown_.clear(); }
     void show(const Shown& shown) { shown_.push_back(shown); }
     // Compares this frame with the last one drawn on the same surface; another surface, another
-    // size or another background changes everything. False when nothing changed.
-    bool find(const void* surface, int width, int height, SKColor background);
+    // size or another background changes everything. Rects the surface holds from before the
+    // last frame (a buffer that missed frames) change too. False when nothing changed.
+    bool find(const void* surface, int width, int height, SKColor background,
+              const std::vector<PixelRect>* stale = nullptr);
     // A frame was drawn whole on a surface (null: one whose pixels are out of reach), not through
     // find: the next frame on the surface kept is drawn whole too.
     void drawnWhole(const void* surface);
 
+    // What is drawn again; what changed since the last frame (the same but for stale rects).
     [[nodiscard]] const std::vector<PixelRect>& rects() const { return rects_; }
+    [[nodiscard]] const std::vector<PixelRect>& changed() const { return stale_ ? changed_ : rects_; }
     // Calls visit(x0, y0, x1, y1) with each part of the damage inside a pixel rect, until it
     // returns true; true then.
     template <typename Visit> bool forEach(int x0, int y0, int x1, int y1, Visit visit) const;
@@ -59,6 +63,8 @@ private:
     const void* lastSurface_ = nullptr; // the surface the last frame was found for; none: draw whole
     SKColor lastBackground_;
     std::vector<PixelRect> rects_;
+    std::vector<PixelRect> changed_; // when stale rects were added
+    bool stale_ = false;
 };
 
 template <typename Visit>

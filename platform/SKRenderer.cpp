@@ -315,7 +315,7 @@ void SKRenderer::orderByDepth()
     }
 }
 
-bool SKRenderer::findDamage(const SKScene& scene)
+bool SKRenderer::findDamage(const SKScene& scene, const void* surface, const std::vector<PixelRect>* stale)
 {
     // What each node shows this frame: its sprite and where, or its bounds when cairo draws it.
     damage_.clearShown();
@@ -324,7 +324,7 @@ bool SKRenderer::findDamage(const SKScene& scene)
         damage_.show({item.node, item.sprite ? item.sprite->serial : 0, item.x0, item.y0, item.x1, item.y1,
                       toByte(item.alpha)});
     }
-    return damage_.find(target_.data, targetWidth_, targetHeight_, scene.backgroundColor());
+    return damage_.find(surface, targetWidth_, targetHeight_, scene.backgroundColor(), stale);
 }
 
 void SKRenderer::clipToDamage(cairo_t* cr) const
@@ -337,7 +337,8 @@ void SKRenderer::clipToDamage(cairo_t* cr) const
     cairo_clip(cr);
 }
 
-void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsLastFrame)
+void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsLastFrame, const void* keptAs,
+                           const std::vector<PixelRect>* stale)
 {
     auto mark = std::chrono::steady_clock::now();
     cairo_save(cr);
@@ -358,8 +359,8 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     if (!sprites || !surfaceKeepsLastFrame) {
         // Drawn whole over the surface that keeps frames, it must be drawn whole next time too;
         // a frame drawn elsewhere (a test's fresh surface) leaves that surface's record alone.
-        damage_.drawnWhole(sprites ? target_.data : nullptr);
-    } else if (!findDamage(scene)) {
+        damage_.drawnWhole(sprites ? (keptAs ? keptAs : target_.data) : nullptr);
+    } else if (!findDamage(scene, keptAs ? keptAs : target_.data, stale)) {
         cairo_restore(cr);
         work_.placeMs = millisecondsSince(mark);
         return; // nothing changed: the surface already shows this frame

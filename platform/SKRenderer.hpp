@@ -27,9 +27,13 @@ public:
 
     // The context's current transform maps the scene's points (y up) to the surface. When the
     // surface still holds the last frame this renderer drew (a window's own pixels), only what
-    // changed since is drawn again; damage() then tells which pixels changed.
-    void drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsLastFrame = false);
-    [[nodiscard]] const std::vector<PixelRect>& damage() const { return damage_.rects(); }
+    // changed since is drawn again; damage() then tells which pixels changed (not counting the
+    // stale ones also drawn).
+    // Buffers taking turns count as one surface when they name the same `surface`; `stale` are
+    // the rects of this one that are older than the last frame drawn.
+    void drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsLastFrame = false, const void* surface = nullptr,
+                   const std::vector<PixelRect>* stale = nullptr);
+    [[nodiscard]] const std::vector<PixelRect>& damage() const { return damage_.changed(); }
 
     [[nodiscard]] const SpriteCache& sprites() const { return sprites_; }
 
@@ -82,7 +86,7 @@ private:
     void orderByDepth();
     void placeItems(bool sprites);
     // Compares what each node shows with what it showed last frame; false when nothing changed.
-    bool findDamage(const SKScene& scene);
+    bool findDamage(const SKScene& scene, const void* surface, const std::vector<PixelRect>* stale);
     // Cairo's clip to the damage, for the nodes cairo draws.
     void clipToDamage(cairo_t* cr) const;
     // Where sprites go: the surface's own pixels, when it is an image surface.

@@ -142,7 +142,7 @@ void SKView::tick()
 }
 
 const std::vector<PixelRect>* SKView::render(cairo_t* cr, double pixelScale, bool surfaceKeepsLastFrame,
-                                             CGPoint at) const
+                                             CGPoint at, KeptFrames kept) const
 {
     cairo_save(cr);
     cairo_identity_matrix(cr);
@@ -166,7 +166,7 @@ const std::vector<PixelRect>* SKView::render(cairo_t* cr, double pixelScale, boo
         cairo_save(cr);
         cairo_rectangle(cr, 0, 0, size_.width, size_.height);
         cairo_clip(cr);
-        renderer_->drawScene(*scene_, cr, inParts);
+        renderer_->drawScene(*scene_, cr, inParts, kept.surface, kept.stale);
         cairo_restore(cr);
     }
     if (fade_) {

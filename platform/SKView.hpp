@@ -59,8 +59,15 @@ public:
     // pixelScale pixels per point; nothing outside the view's rectangle is touched. A surface that
     // still holds the last frame drawn into it (a window's own pixels) gets only what changed:
     // the pixels that did are returned; nothing returned means the whole view.
+    // Buffers that take turns keeping the frames (a compositor reads one while another is drawn)
+    // are one surface when they name the same `surface`; `stale` are the rects of this buffer
+    // from frames before the last one drawn (the frames it missed), drawn again too.
+    struct KeptFrames {
+        const void* surface;
+        const std::vector<PixelRect>* stale;
+    };
     const std::vector<PixelRect>* render(cairo_t* cr, double pixelScale, bool surfaceKeepsLastFrame = false,
-                                         CGPoint at = {}) const;
+                                         CGPoint at = {}, KeptFrames kept = {}) const;
 
     // Input, delivered to the presented scene unless a transition runs.
     void keyDown(std::uint16_t keyCode);

@@ -102,6 +102,31 @@ TEST(SKRenderer, SpritesDrawnInTwoBandsOnTwoThreadsGiveTheSameFramesAsOneThread)
     EXPECT_EQ(banded, 60);
 }
 
+TEST(SKRenderer, BuffersTakingTurnsEachCatchUpOnTheFramesTheyMissed)
+{
+    Stage s;
+    auto mover = s.square({100, 100}, 30, SKColor::whiteColor(), 3);
+    Canvas buffers[3] = {Canvas(800, 600), Canvas(800, 600), Canvas(800, 600)};
+    std::vector<PixelRect> stale[3];
+    for (auto& rects : stale) rects.push_back({0, 0, 800, 600}); // a new buffer holds no frame
+    const int surface = 0;                                       // what the three are together
+    long drawnTotal = 0;
+    for (int frame = 0; frame < 40; ++frame) {
+        s.step();
+        mover->setPosition({100 + frame * 9.3, 100 + frame * 4.1});
+        int b = frame % 7 == 6 ? 2 : frame % 2; // the third one now and then, after missing several
+        const auto* changed = s.view.render(buffers[b].cr(), 1, true, {}, {&surface, &stale[b]});
+        ASSERT_TRUE(changed);
+        for (int other = 0; other < 3; ++other)
+            if (other != b) stale[other].insert(stale[other].end(), changed->begin(), changed->end());
+        stale[b].clear();
+        for (const auto& r : *changed) drawnTotal += long(r.width) * r.height;
+        ASSERT_EQ(buffers[b].differingPixels(s.draw()), 0) << "frame " << frame << ", buffer " << b;
+    }
+    // What changed is this frame's change only, not what the buffer caught up on.
+    EXPECT_LT(drawnTotal, 40L * 800 * 600 / 4);
+}
+
 TEST(SKRenderer, DrawingOnlyWhatChangedGivesTheSameFramesAsDrawingThemWhole)
 {
     Stage s;
