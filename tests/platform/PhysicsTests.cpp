@@ -1,3 +1,4 @@
+#include "ContactPass.hpp"
 #include "SKPhysicsBody.hpp"
 #include "SKScene.hpp"
 
@@ -6,6 +7,7 @@
 #include <cmath>
 #include <random>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -115,6 +117,18 @@ TEST(SKPhysicsWorld, TouchingEdgesBrokenBodiesAndNodesRemovedOnTheWay)
     w.onContact = [](const SKPhysicsContact& c) { c.bodyB->node()->setPhysicsBody(nullptr); };
     for (auto [name, x] : {std::pair{"a", 50}, {"b", 52}, {"c", 54}}) w.body(name, {double(x), 500}, {10, 10}, 1, 1);
     EXPECT_EQ(w.step(), (Names{"a+b", "a+c"}));
+}
+
+// What a pass reports of its work, for the crowd bench's model: the bodies that may meet another
+// (a group that meets none is never compared), their places in cells, the pairs compared.
+TEST(SKPhysicsWorld, TheContactPassReportsItsWork)
+{
+    World w;
+    for (auto [name, x] : {std::pair{"a", 50}, {"b", 52}, {"c", 54}}) w.body(name, {double(x), 500}, {10, 10}, 1, 1);
+    w.body("alone", {300, 300}, {10, 10}, 8, 0);
+    w.step();
+    ContactPass::Work work = w.scene->physicsWorld().contacts().work();
+    EXPECT_EQ(std::tuple(work.bodies, work.binned, work.compared), std::tuple(3u, 3u, 3u));
 }
 
 // A world falls at 9.8 m/s² (150 points a metre) until told otherwise. Without gravity a dynamic
