@@ -109,6 +109,19 @@ WaylandFrames::Buffer* WaylandFrames::freeBuffer(int width, int height)
     return buffers_.back().get();
 }
 
+void WaylandFrames::handOver(const std::vector<std::unique_ptr<Buffer>>& buffers, Buffer& shown,
+                             const std::vector<PixelRect>* changed, int width, int height)
+{
+    for (const auto& b : buffers) {
+        if (b.get() == &shown) continue;
+        if (!changed || b->stale.size() + changed->size() > maxStaleRects)
+            b->stale.assign(1, PixelRect{0, 0, width, height});
+        else
+            b->stale.insert(b->stale.end(), changed->begin(), changed->end());
+    }
+    shown.stale.clear();
+}
+
 const WaylandFrames::Target* WaylandFrames::next(int width, int height)
 {
     // The compositor's word on which buffers it has let go, read from the socket by SDL's pump.
@@ -123,15 +136,7 @@ void WaylandFrames::show(const std::vector<PixelRect>* changed)
 {
     if (!drawn_) return;
     Buffer* shown = std::exchange(drawn_, nullptr);
-    // The others missed this frame's changes.
-    for (auto& b : buffers_) {
-        if (b.get() == shown) continue;
-        if (!changed || b->stale.size() + changed->size() > maxStaleRects)
-            b->stale.assign(1, PixelRect{0, 0, width_, height_});
-        else
-            b->stale.insert(b->stale.end(), changed->begin(), changed->end());
-    }
-    shown->stale.clear();
+    handOver(buffers_, *shown, changed, width_, height_);
 
     cairo_surface_flush(cairo_get_target(shown->cr));
     wl_surface_attach(surface_, shown->buffer, 0, 0);

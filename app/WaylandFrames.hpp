@@ -44,7 +44,7 @@ public:
     // The compositor went away, or dropped us.
     [[nodiscard]] bool lost() const;
 
-private:
+    // One buffer the compositor reads frames from.
     struct Buffer {
         wl_buffer* buffer = nullptr;
         std::uint32_t* data = nullptr;
@@ -53,7 +53,13 @@ private:
         bool busy = false;              // the compositor may still read it
         std::vector<PixelRect> stale;   // changed in frames it did not show
     };
+    // After `shown` shows a frame that changed `changed` (null: all of it) in buffers of
+    // width × height, the other buffers have missed that too (past a limit, all of themselves),
+    // and it has missed nothing.
+    static void handOver(const std::vector<std::unique_ptr<Buffer>>& buffers, Buffer& shown,
+                         const std::vector<PixelRect>* changed, int width, int height);
 
+private:
     WaylandFrames() = default;
     [[nodiscard]] Buffer* freeBuffer(int width, int height);
     void release(Buffer& buffer);

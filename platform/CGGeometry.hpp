@@ -64,9 +64,14 @@ struct CGRect {
 // A rectangle of a surface's pixels, y down from the top-left corner.
 struct PixelRect {
     int x, y, width, height;
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
 inline std::ostream& operator<<(std::ostream& os, CGPoint p) { return os << '(' << p.x << ", " << p.y << ')'; }
 inline std::ostream& operator<<(std::ostream& os, CGSize s) { return os << s.width << " x " << s.height; }
 inline std::ostream& operator<<(std::ostream& os, CGVector v) { return os << '<' << v.dx << ", " << v.dy << '>'; }
 inline std::ostream& operator<<(std::ostream& os, const CGRect& r) { return os << '[' << r.origin << ' ' << r.size << ']'; }
+inline std::ostream& operator<<(std::ostream& os, const PixelRect& r)
+{
+    return os << r.width << 'x' << r.height << '+' << r.x << '+' << r.y;
+}

@@ -7,6 +7,7 @@
 #include "GameStage.hpp"
 #include "Hud.hpp"
 #include "SDLHost.hpp"
+#include "WaylandFrames.hpp"
 
 #include <SDL.h>
 #include <X11/XKBlib.h>
@@ -273,6 +274,29 @@ TEST(SDLHost, OnABareXServerTheWindowFollowsTheDesktopsScaleAndRepeatAndFillsThe
         for (int i = 0; i < 100; ++i) lost->present(stage.view), (void)lost->deliverEvents(stage.view), SDL_Delay(10);
     };
     EXPECT_EXIT(playOnAfterTheServerIsGone(), testing::ExitedWithCode(1), "^tarvenko: lost the X display :[0-9]+\n$");
+}
+
+// Two buffers take turns: each, when drawn, catches up on what changed in the frames the other
+// showed; a new one, or one that missed too much, is drawn whole.
+TEST(WaylandFrames, EachBufferCatchesUpOnWhatTheOtherShowed)
+{
+    using Rects = std::vector<PixelRect>;
+    std::vector<std::unique_ptr<WaylandFrames::Buffer>> buffers;
+    for (int i = 0; i < 2; ++i) buffers.push_back(std::make_unique<WaylandFrames::Buffer>());
+    WaylandFrames::Buffer &a = *buffers[0], &b = *buffers[1];
+    a.stale = b.stale = {{0, 0, 800, 600}};
+    Rects first{{10, 10, 8, 8}}, second{{40, 40, 16, 8}, {0, 0, 8, 8}};
+    WaylandFrames::handOver(buffers, a, &first, 800, 600);
+    EXPECT_EQ(a.stale, Rects{});
+    EXPECT_EQ(b.stale, (Rects{{0, 0, 800, 600}, {10, 10, 8, 8}}));
+    WaylandFrames::handOver(buffers, b, &second, 800, 600);
+    EXPECT_EQ(a.stale, second);
+    EXPECT_EQ(b.stale, Rects{});
+    WaylandFrames::handOver(buffers, a, nullptr, 800, 600);
+    EXPECT_EQ(b.stale, (Rects{{0, 0, 800, 600}}));
+    Rects many(300, PixelRect{1, 1, 8, 8});
+    WaylandFrames::handOver(buffers, b, &many, 800, 600);
+    EXPECT_EQ(a.stale, (Rects{{0, 0, 800, 600}}));
 }
 
 TEST(SDLHost, OnWaylandFramesReachTheCompositorAndItsGoingAwayIsSaid)
