@@ -479,16 +479,16 @@ void SDLHost::presentOnWayland(const SKView& view)
     int w = 0, h = 0;
     SDL_GetWindowSizeInPixels(window_, &w, &h);
     if (w <= 0 || h <= 0) return;
-    const WaylandFrames::Target* target = wayland_->next(w, h);
+    WaylandFrames::Buffer* target = wayland_->next(w, h);
     if (!target) return; // the compositor reads every buffer: this frame waits for the next
     fit(w, h);
     // The buffer keeps the frame it last showed: what changed since, and what it missed before,
     // is drawn; the bars around the view are black from the start.
     bool keeps = !exposed_;
     if (!keeps) cairo_set_source_rgb(target->cr, 0, 0, 0), cairo_paint(target->cr);
-    const auto* damage = view.render(target->cr, fit_.scale, keeps, fit_.origin, {wayland_.get(), target->stale});
+    const auto* damage = view.render(target->cr, fit_.scale, keeps, fit_.origin, {wayland_.get(), &target->stale});
     exposed_ = false;
-    if (!keeps || !damage || !damage->empty() || !target->stale->empty()) wayland_->show(keeps ? damage : nullptr);
+    if (!keeps || !damage || !damage->empty() || !target->stale.empty()) wayland_->show(keeps ? damage : nullptr);
 }
 
 void SDLHost::present(const SKView& view)

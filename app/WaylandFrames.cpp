@@ -5,7 +5,6 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <utility>
@@ -122,14 +121,12 @@ void WaylandFrames::handOver(const std::vector<std::unique_ptr<Buffer>>& buffers
     shown.stale.clear();
 }
 
-const WaylandFrames::Target* WaylandFrames::next(int width, int height)
+WaylandFrames::Buffer* WaylandFrames::next(int width, int height)
 {
     // The compositor's word on which buffers it has let go, read from the socket by SDL's pump.
     wl_display_dispatch_queue_pending(display_, queue_);
     drawn_ = freeBuffer(width, height);
-    if (!drawn_) return nullptr;
-    target_ = {drawn_->cr, &drawn_->stale};
-    return &target_;
+    return drawn_;
 }
 
 void WaylandFrames::show(const std::vector<PixelRect>* changed)

@@ -29,30 +29,26 @@ public:
     WaylandFrames(const WaylandFrames&) = delete;
     WaylandFrames& operator=(const WaylandFrames&) = delete;
 
-    // The buffer to draw the next frame into, in buffer pixels (the window's size times its
-    // scale): cairo over its XRGB pixels, and the rects it holds from frames older than the last
-    // one drawn (all of it for a new buffer, whose pixels are black). Nothing while the compositor
-    // reads every buffer: the frame waits.
-    struct Target {
-        cairo_t* cr;
-        const std::vector<PixelRect>* stale;
+    // One buffer the compositor reads frames from.
+    struct Buffer {
+        wl_buffer* buffer = nullptr;
+        std::uint32_t* data = nullptr;
+        std::size_t bytes = 0;
+        cairo_t* cr = nullptr;          // over its XRGB pixels
+        bool busy = false;              // the compositor may still read it
+        std::vector<PixelRect> stale;   // changed in frames it did not show
     };
-    [[nodiscard]] const Target* next(int width, int height);
+
+    // The buffer to draw the next frame into, in buffer pixels (the window's size times its
+    // scale); a new one's pixels are black and all of it is stale. Nothing while the compositor
+    // reads every buffer: the frame waits.
+    [[nodiscard]] Buffer* next(int width, int height);
     // Shows the buffer drawn last: `changed` are the rects that changed since the frame before
     // (nothing: all of it).
     void show(const std::vector<PixelRect>* changed);
     // The compositor went away, or dropped us.
     [[nodiscard]] bool lost() const;
 
-    // One buffer the compositor reads frames from.
-    struct Buffer {
-        wl_buffer* buffer = nullptr;
-        std::uint32_t* data = nullptr;
-        std::size_t bytes = 0;
-        cairo_t* cr = nullptr;
-        bool busy = false;              // the compositor may still read it
-        std::vector<PixelRect> stale;   // changed in frames it did not show
-    };
     // After `shown` shows a frame that changed `changed` (null: all of it) in buffers of
     // width × height, the other buffers have missed that too (past a limit, all of themselves),
     // and it has missed nothing.
@@ -72,5 +68,4 @@ private:
     int width_ = 0, height_ = 0;
     std::vector<std::unique_ptr<Buffer>> buffers_;
     Buffer* drawn_ = nullptr; // handed out by next(), not shown yet
-    Target target_{};
 };

@@ -31,6 +31,13 @@ void addCounts(SKRenderer::Work& to, const SKRenderer::Work& from)
 // A level from 0 to 1 as a byte, as cairo makes it for a solid colour.
 std::uint8_t cairoByte(double v) { return std::uint8_t(std::uint16_t(std::clamp(v, 0.0, 1.0) * 65535 + 0.5) >> 8); }
 
+// The pixel cairo fills with a colour, made opaque.
+std::uint32_t opaquePixel(SKColor c)
+{
+    return 0xff000000u | std::uint32_t(cairoByte(c.red)) << 16 | std::uint32_t(cairoByte(c.green)) << 8 |
+           cairoByte(c.blue);
+}
+
 // A level from 0 to 1 as a byte.
 std::uint8_t toByte(double v) { return std::uint8_t(std::clamp(v, 0.0, 1.0) * 255 + 0.5); }
 } // namespace
@@ -375,8 +382,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     SKColor bg = scene.backgroundColor();
     if (tracking_) {
         // The scene covers the surface: each changed rect is filled straight into the pixels.
-        std::uint32_t pixel = 0xff000000u | std::uint32_t(cairoByte(bg.red)) << 16 |
-                              std::uint32_t(cairoByte(bg.green)) << 8 | cairoByte(bg.blue);
+        std::uint32_t pixel = opaquePixel(bg);
         cairo_surface_flush(surface);
         for (const PixelRect& d : damage_.rects()) {
             blend::fill(target_.at(d.x, d.y), d.width, d.height, pixel);
@@ -385,8 +391,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
         cairo_surface_mark_dirty(surface);
     } else if (sprites && bg.alpha >= 1 && covers(scene, root)) {
         // Filled by whoever draws the sprites there: in bands, each thread fills its own.
-        background_ = 0xff000000u | std::uint32_t(cairoByte(bg.red)) << 16 | std::uint32_t(cairoByte(bg.green)) << 8 |
-                      cairoByte(bg.blue);
+        background_ = opaquePixel(bg);
         fillPending_ = true;
     } else {
         cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
@@ -401,20 +406,22 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     bool cairoDrew = true, spritesDrew = false;
     std::size_t waiting = 0; // the first item whose sprite is not drawn yet
     auto drawWaiting = [&](std::size_t upTo) {
-        if (waiting == upTo) return;
-        if (cairoDrew) cairo_surface_flush(surface), cairoDrew = false;
-        drawSprites(waiting, upTo); // keep to the damage by themselves
-        spritesDrew = true;
+        if (waiting < upTo) {
+            if (cairoDrew) cairo_surface_flush(surface), cairoDrew = false;
+            drawSprites(waiting, upTo); // keep to the damage by themselves
+            spritesDrew = true;
+        }
+        // No sprites before this point: the background still to be filled is filled now.
+        if (fillPending_) {
+            if (cairoDrew) cairo_surface_flush(surface), cairoDrew = false;
+            fill(whole_);
+            fillPending_ = false, spritesDrew = true;
+        }
     };
     for (std::size_t k = 0; k < ordered_.size(); ++k) {
         const Item& item = ordered_[k];
         if (item.sprite || (tracking_ && !damage_.touches(item.x0, item.y0, item.x1, item.y1))) continue;
         drawWaiting(k);
-        if (fillPending_) {
-            if (cairoDrew) cairo_surface_flush(surface);
-            fill(whole_);
-            fillPending_ = false, spritesDrew = true;
-        }
         waiting = k + 1;
         if (spritesDrew) cairo_surface_mark_dirty(surface), spritesDrew = false;
         if (!cairoClipped) clipToDamage(cr), cairoClipped = true;
@@ -427,11 +434,6 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
         cairoDrew = true;
     }
     drawWaiting(ordered_.size());
-    if (fillPending_) {
-        if (cairoDrew) cairo_surface_flush(surface);
-        fill(whole_);
-        fillPending_ = false, spritesDrew = true;
-    }
     if (spritesDrew) cairo_surface_mark_dirty(surface);
     addCounts(work_, whole_.work);
     cairo_restore(cr);
