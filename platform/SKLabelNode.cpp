@@ -84,9 +84,8 @@ void SKLabelNode::drawContent(SKRenderContext& context) const
     }
 }
 
-const std::shared_ptr<const SKLook>* SKLabelNode::look() const
+const std::shared_ptr<const SKLook>* SKLabelNode::makeLook() const
 {
-    if (look_) return &look_; // every setter lets go of it
     CGRect box = contentBounds();
     if (box.isEmpty() || fontColor_.isClear()) return nullptr;
     std::string key = fontName_ + '\n' + std::to_string(fontSize_) + '\n' + std::to_string(numberOfLines_) + '\n' + text_;

@@ -40,8 +40,7 @@ public:
 
 protected:
     void drawContent(SKRenderContext& context) const override;
-    [[nodiscard]] const std::shared_ptr<const SKLook>* look() const override;
-    void shareLook(std::shared_ptr<const SKLook> equal) const override { look_ = std::move(equal); }
+    [[nodiscard]] const std::shared_ptr<const SKLook>* makeLook() const override;
     // The laid-out text block, placed by the alignment modes.
     [[nodiscard]] CGRect contentBounds() const override;
 
@@ -55,5 +54,4 @@ private:
     SKLabelVerticalAlignmentMode vertical_ = SKLabelVerticalAlignmentMode::baseline;
     int numberOfLines_ = 1;
     mutable std::shared_ptr<TextLayout> layout_; // a cache of the text above
-    mutable std::shared_ptr<const SKLook> look_;
 };

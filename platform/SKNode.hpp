@@ -106,9 +106,12 @@ protected:
     virtual void drawContent(SKRenderContext& /*context*/) const {}
     // The node's look, frozen, when the renderer may draw it once and copy the pixels after;
     // nothing for a node that draws itself afresh every frame (or draws nothing).
-    [[nodiscard]] virtual const std::shared_ptr<const SKLook>* look() const { return nullptr; }
+    [[nodiscard]] const std::shared_ptr<const SKLook>* look() const { return look_ ? &look_ : makeLook(); }
+    // Makes look_ when there is a look to make: the first time the renderer asks, and after
+    // anything that changes the look has let go of it.
+    [[nodiscard]] virtual const std::shared_ptr<const SKLook>* makeLook() const { return nullptr; }
     // Takes an equal look in place of its own, so equal looks are one object.
-    virtual void shareLook(std::shared_ptr<const SKLook> /*equal*/) const {}
+    void shareLook(std::shared_ptr<const SKLook> equal) const { look_ = std::move(equal); }
     // The look's bounds in the node's own coordinates, before position and scale.
     [[nodiscard]] virtual CGRect contentBounds() const { return {}; }
     // Every pixel drawContent may touch, in the node's own coordinates.
@@ -128,28 +131,30 @@ private:
     CGRect collectHits(CGPoint point, CGFloat depth, std::vector<Hit>& hits, std::size_t& order) const;
     void cancelActionsBelow();
 
+    // What every frame reads of a node (its actions, its body, its place on the screen) comes
+    // first and together, so a frame over thousands of nodes reads few cache lines of each.
     std::vector<std::shared_ptr<SKNode>> children_;
-    SKNode* parent_ = nullptr;
-    std::string name_;
     CGPoint position_;
-    CGFloat zPosition_ = 0;
-    CGFloat alpha_ = 1;
     CGFloat xScale_ = 1;
     CGFloat yScale_ = 1;
+    CGFloat alpha_ = 1;
+    CGFloat zPosition_ = 0;
     bool paused_ = false;
     bool hidden_ = false;
+    bool steppingActions_ = false;
 
     struct RunningAction {
         std::shared_ptr<SKAction> action; // the run refers into it
         std::unique_ptr<SKActionRun> run;
     };
     std::vector<RunningAction> actions_;
-    std::uint64_t actionGeneration_ = 0;
-    bool steppingActions_ = false;
     std::size_t cancelledActions_ = 0; // runs before this index were cancelled during a step
-
     std::shared_ptr<SKPhysicsBody> physicsBody_;
 
+protected:
+    mutable std::shared_ptr<const SKLook> look_; // see look()
+
+private:
     // Where a renderer last placed this node's sprite: the origin on the surface, as given and
     // as placed. The renderer's own memo; the node's values never change for it.
     struct Placed {
@@ -158,4 +163,8 @@ private:
         double placedX = 0, placedY = 0;
     };
     mutable Placed placed_;
+
+    SKNode* parent_ = nullptr;
+    std::string name_;
+    std::uint64_t actionGeneration_ = 0;
 };

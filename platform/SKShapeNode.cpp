@@ -93,16 +93,14 @@ void SKShapeNode::drawContent(SKRenderContext& context) const
     ShapeLook::paint(context.cr, path_, fillColor_, strokeColor_, lineWidth_, context.alpha);
 }
 
-const std::shared_ptr<const SKLook>* SKShapeNode::look() const
+const std::shared_ptr<const SKLook>* SKShapeNode::makeLook() const
 {
     if (path_.isEmpty() || (fillColor_.isClear() && !strokes(strokeColor_, lineWidth_))) return nullptr;
-    if (!look_) {
-        // Mitred corners may reach past half the line width: up to the miter limit (10) times it.
-        CGRect box = path_.boundingBox();
-        CGFloat reach = strokes(strokeColor_, lineWidth_) ? lineWidth_ * 5 : 0;
-        CGRect bounds{{box.minX() - reach, box.minY() - reach}, {box.size.width + 2 * reach, box.size.height + 2 * reach}};
-        look_ = std::make_shared<ShapeLook>(path_, fillColor_, strokeColor_, lineWidth_, bounds);
-    }
+    // Mitred corners may reach past half the line width: up to the miter limit (10) times it.
+    CGRect box = path_.boundingBox();
+    CGFloat reach = strokes(strokeColor_, lineWidth_) ? lineWidth_ * 5 : 0;
+    CGRect bounds{{box.minX() - reach, box.minY() - reach}, {box.size.width + 2 * reach, box.size.height + 2 * reach}};
+    look_ = std::make_shared<ShapeLook>(path_, fillColor_, strokeColor_, lineWidth_, bounds);
     return &look_;
 }
 

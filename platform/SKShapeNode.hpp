@@ -27,8 +27,7 @@ public:
 
 protected:
     void drawContent(SKRenderContext& context) const override;
-    [[nodiscard]] const std::shared_ptr<const SKLook>* look() const override;
-    void shareLook(std::shared_ptr<const SKLook> equal) const override { look_ = std::move(equal); }
+    [[nodiscard]] const std::shared_ptr<const SKLook>* makeLook() const override;
     // The path's box, grown by half the line width when there is a visible stroke.
     [[nodiscard]] CGRect contentBounds() const override;
 
@@ -37,5 +36,4 @@ private:
     SKColor fillColor_ = SKColor::clearColor();
     SKColor strokeColor_ = SKColor::whiteColor();
     CGFloat lineWidth_ = 1;
-    mutable std::shared_ptr<const SKLook> look_; // built when first drawn, dropped when the look changes
 };
