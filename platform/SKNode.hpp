@@ -110,8 +110,6 @@ protected:
     // Makes look_ when there is a look to make: the first time the renderer asks, and after
     // anything that changes the look has let go of it.
     [[nodiscard]] virtual const std::shared_ptr<const SKLook>* makeLook() const { return nullptr; }
-    // Takes an equal look in place of its own, so equal looks are one object.
-    void shareLook(std::shared_ptr<const SKLook> equal) const { look_ = std::move(equal); }
     // The look's bounds in the node's own coordinates, before position and scale.
     [[nodiscard]] virtual CGRect contentBounds() const { return {}; }
     // Every pixel drawContent may touch, in the node's own coordinates.

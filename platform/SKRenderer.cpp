@@ -90,8 +90,8 @@ bool SKRenderer::bindTarget(cairo_t* cr)
     return true;
 }
 
-const SpriteCache::Sprite* SKRenderer::place(const std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m,
-                                              int& x, int& y)
+const SpriteCache::Sprite* SKRenderer::place(std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m, int& x,
+                                              int& y)
 {
     if (m.xy != 0 || m.yx != 0) return nullptr;
     // The origin on the surface: a whole pixel and a quarter-pixel phase.
@@ -112,8 +112,8 @@ void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std:
     auto copy = [&](int x0, int y0, int x1, int y1) {
         x0 = std::max(x0, band.x0), y0 = std::max(y0, band.y0), x1 = std::min(x1, band.x1), y1 = std::min(y1, band.y1);
         if (x0 >= x1 || y0 >= y1) return false;
-        const blend::Row* rows = sprite.rows.data() + (y0 - y);
-        blend::Source from{sprite.pixels + std::ptrdiff_t(y0 - y) * sprite.stride + (x0 - x), sprite.stride, rows, x0 - x};
+        const blend::Row* rows = sprite.rows + (y0 - y);
+        blend::Source from{sprite.pixels + std::ptrdiff_t(y0 - y) * sprite.width + (x0 - x), sprite.width, rows, x0 - x};
         (additive ? blend::add : blend::over)(from, target_.at(x0, y0), x1 - x0, y1 - y0, tint);
         std::uint64_t& counted = band.work.*kind;
         if (x1 - x0 == sprite.width && y1 - y0 == sprite.height) {
@@ -155,7 +155,7 @@ void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool fill
         if (k + 8 < to && ordered_[k + 8].sprite) __builtin_prefetch(ordered_[k + 8].sprite);
         if (k + 4 < to && ordered_[k + 4].sprite) {
             const SpriteCache::Sprite& next = *ordered_[k + 4].sprite;
-            __builtin_prefetch(next.pixels), __builtin_prefetch(next.rows.data());
+            __builtin_prefetch(next.rows), __builtin_prefetch(next.pixels);
         }
         if (ordered_[k].sprite) blit(ordered_[k], band);
     }
@@ -242,11 +242,9 @@ void SKRenderer::placeItems(bool sprites)
     int width = targetWidth_, height = targetHeight_;
     for (Item& item : ordered_) {
         item.sprite = nullptr;
-        const std::shared_ptr<const SKLook>* look = sprites ? item.node->look() : nullptr;
         int x = 0, y = 0;
-        if (look && *look && (item.sprite = place(*look, snapped(*item.node, item.matrix), x, y))) {
-            // Equal looks become one object, so the next frame finds the sprite without a search.
-            if (item.sprite->look != *look) item.node->shareLook(item.sprite->look);
+        // The node's own look, which an equal one the cache keeps may replace.
+        if (sprites && item.node->look() && (item.sprite = place(item.node->look_, snapped(*item.node, item.matrix), x, y))) {
             item.x0 = x, item.y0 = y, item.x1 = x + item.sprite->width, item.y1 = y + item.sprite->height;
             continue;
         }
@@ -281,7 +279,6 @@ bool SKRenderer::drawLook(const SKRenderContext& context, std::shared_ptr<const 
     int x = 0, y = 0;
     const SpriteCache::Sprite* sprite = place(look, m, x, y);
     if (!sprite) return false;
-    if (sprite->look != look) look = sprite->look;
     ++whole_.work.sprites;
     double a = std::clamp(tint.alpha, 0.0, 1.0);
     composite(*sprite, x, y,

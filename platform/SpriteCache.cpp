@@ -5,13 +5,18 @@
 #include <algorithm>
 #include <cairo.h>
 #include <cmath>
+#include <cstring>
+#include <new>
 
 namespace {
 constexpr double scaleSteps = 64;   // scales kept to 1/64: a 20-point flame is off by < 0.16 px
 constexpr int phaseSteps = 4;       // positions kept to a quarter pixel
 constexpr std::size_t maxSpriteBytes = std::size_t(8) << 20;
 constexpr int maxSide = 8192;
+constexpr std::align_val_t blockAlignment{64};
 } // namespace
+
+void SpriteCache::Sprite::Free::operator()(std::byte* block) const { ::operator delete(block, blockAlignment); }
 
 SpriteCache::SpriteCache(std::size_t budgetBytes) : budget_(budgetBytes) { entries_.reserve(1024); }
 
@@ -20,7 +25,6 @@ SpriteCache::~SpriteCache()
     // Looks outlive the cache (their nodes hold them): none may keep a way into it.
     for (auto& [key, entry] : entries_) {
         entry.sprite.look->spriteRow_ = {};
-        pixman_image_unref(entry.sprite.image);
     }
 }
 
@@ -37,24 +41,23 @@ bool SpriteCache::draw(const SKLook& look, const Key& key, Sprite& sprite)
     double width = std::ceil(x1) + 1 - left, height = std::ceil(y1) + 1 - top;
     if (width < 1 || height < 1 || width > maxSide || height > maxSide || width * height * 4 > maxSpriteBytes) return false;
 
-    pixman_image_t* image = pixman_image_create_bits(PIXMAN_a8r8g8b8, int(width), int(height), nullptr, 0);
-    if (!image) return false;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(pixman_image_get_data(image)), CAIRO_FORMAT_ARGB32, int(width), int(height),
-        pixman_image_get_stride(image));
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width), int(height));
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return false;
+    }
     cairo_t* cr = cairo_create(surface);
     cairo_matrix_t m;
     cairo_matrix_init(&m, sx, 0, 0, sy, fx - left, fy - top);
     cairo_set_matrix(cr, &m);
     look.draw(cr);
     cairo_destroy(cr);
-    cairo_surface_finish(surface);
-    cairo_surface_destroy(surface);
+    cairo_surface_flush(surface);
 
     // Keep only the pixels the look touched: bounds allow for the sharpest mitred corner, and
     // every transparent pixel kept would be blended again on every frame.
-    int w = int(width), h = int(height), stride = pixman_image_get_stride(image) / 4;
-    const std::uint32_t* px = pixman_image_get_data(image);
+    int w = int(width), h = int(height), stride = cairo_image_surface_get_stride(surface) / 4;
+    const auto* px = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface));
     int minX = w, minY = h, maxX = -1, maxY = -1;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
@@ -63,36 +66,32 @@ bool SpriteCache::draw(const SKLook& look, const Key& key, Sprite& sprite)
         // Nothing visible (a look too thin to cover any pixel): a 1 x 1 clear sprite.
         minX = minY = maxX = maxY = 0;
     }
-    if (minX > 0 || minY > 0 || maxX < w - 1 || maxY < h - 1) {
-        pixman_image_t* trimmed = pixman_image_create_bits(PIXMAN_a8r8g8b8, maxX - minX + 1, maxY - minY + 1, nullptr, 0);
-        if (!trimmed) {
-            pixman_image_unref(image);
-            return false;
-        }
-        pixman_image_composite32(PIXMAN_OP_SRC, image, nullptr, trimmed, minX, minY, 0, 0, 0, 0, maxX - minX + 1,
-                                 maxY - minY + 1);
-        pixman_image_unref(image);
-        image = trimmed;
-    }
-
-    sprite.image = image;
-    sprite.pixels = pixman_image_get_data(image);
-    sprite.stride = pixman_image_get_stride(image) / 4;
     sprite.offsetX = int(left) + minX;
     sprite.offsetY = int(top) + minY;
     sprite.width = maxX - minX + 1;
     sprite.height = maxY - minY + 1;
-    sprite.rows.resize(std::size_t(sprite.height));
+    std::size_t rowsBytes = (std::size_t(sprite.height) * sizeof(blend::Row) + 63) / 64 * 64;
+    std::size_t pixelBytes = std::size_t(sprite.width) * std::size_t(sprite.height) * 4;
+    sprite.block.reset(static_cast<std::byte*>(::operator new(rowsBytes + pixelBytes, blockAlignment, std::nothrow)));
+    if (!sprite.block) {
+        cairo_surface_destroy(surface);
+        return false;
+    }
+    auto* rows = reinterpret_cast<blend::Row*>(sprite.block.get());
+    auto* pixels = reinterpret_cast<std::uint32_t*>(sprite.block.get() + rowsBytes);
+    sprite.rows = rows, sprite.pixels = pixels;
     sprite.shown = 0;
     sprite.text = look.isText();
     for (int y = 0; y < sprite.height; ++y) {
-        const std::uint32_t* row = sprite.pixels + std::ptrdiff_t(y) * sprite.stride;
+        std::uint32_t* row = pixels + std::ptrdiff_t(y) * sprite.width;
+        std::memcpy(row, px + std::ptrdiff_t(minY + y) * stride + minX, std::size_t(sprite.width) * 4);
         int begin = 0, end = sprite.width;
         while (begin < end && !row[begin]) ++begin;
         while (end > begin && !row[end - 1]) --end;
-        sprite.rows[std::size_t(y)] = {std::uint16_t(begin), std::uint16_t(end)};
+        rows[y] = {std::uint16_t(begin), std::uint16_t(end)};
         sprite.shown += std::uint32_t(end - begin);
     }
+    cairo_surface_destroy(surface);
     return true;
 }
 
@@ -109,7 +108,6 @@ void SpriteCache::evict(Table::iterator it)
     if (sprite.look->spriteRow_.cache == this)
         for (void*& slot : sprite.look->spriteRow_.phases)
             if (slot == &sprite) slot = nullptr;
-    pixman_image_unref(sprite.image);
     bytes_ -= it->second.bytes;
     entries_.erase(it);
 }
@@ -136,7 +134,7 @@ const SpriteCache::Sprite* SpriteCache::fromRow(const SKLook& look, const Key& k
     return sprite;
 }
 
-const SpriteCache::Sprite* SpriteCache::get(const std::shared_ptr<const SKLook>& look, double scaleX, double scaleY,
+const SpriteCache::Sprite* SpriteCache::get(std::shared_ptr<const SKLook>& look, double scaleX, double scaleY,
                                             int phaseX, int phaseY)
 {
     double qx = std::round(scaleX * scaleSteps), qy = std::round(scaleY * scaleSteps);
@@ -147,7 +145,8 @@ const SpriteCache::Sprite* SpriteCache::get(const std::shared_ptr<const SKLook>&
     auto [canonIt, isNew] = looks_.try_emplace(key.hash, Canon{look, 0});
     Canon& canon = canonIt->second;
     if (canon.look != look && !canon.look->equals(*look)) return nullptr; // two looks, one hash: drawn directly
-    if (const Sprite* sprite = fromRow(*canon.look, key)) return sprite;
+    look = canon.look;
+    if (const Sprite* sprite = fromRow(*look, key)) return sprite;
 
     auto it = entries_.find(key);
     if (it != entries_.end()) {
@@ -165,9 +164,9 @@ const SpriteCache::Sprite* SpriteCache::get(const std::shared_ptr<const SKLook>&
     sprite.lastUsed = frame_;
     sprite.serial = ++serials_;
     ++canon.sprites;
-    // The pixels and rows, plus what keeping them costs: the table entry, the pixman image, the look.
-    std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + sprite.rows.size() * 4 + 512;
-    Sprite& placed = entries_.emplace(key, Entry{sprite, size}).first->second.sprite;
+    // The pixels and rows, plus what keeping them costs: the table entry, the look.
+    std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + std::size_t(sprite.height) * 4 + 256;
+    Sprite& placed = entries_.emplace(key, Entry{std::move(sprite), size}).first->second.sprite;
     bytes_ += size;
     remember(key, placed);
     if (bytes_ > budget_) evictOldest();

@@ -2,8 +2,7 @@
 
 #include "Blend.hpp"
 
-#include <pixman.h>
-
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -16,18 +15,22 @@ class SKLook;
 // quarter of the budget at a time, so nothing grows without limit whatever changes each frame.
 class SpriteCache {
 public:
-    struct Sprite {
-        pixman_image_t* image;
-        const std::uint32_t* pixels; // premultiplied a8r8g8b8, the image's own
-        int stride;                  // in pixels
-        int offsetX, offsetY; // of the sprite's top-left from the node's pixel
+    // What placing and copying a sprite read fits one cache line: a frame copies thousands.
+    struct alignas(64) Sprite {
+        const std::uint32_t* pixels; // premultiplied a8r8g8b8, row after row
+        const blend::Row* rows;      // where each row shows anything
+        std::uint64_t serial;        // never the same for two sprites of one cache
+        std::uint64_t lastUsed;      // frame number
+        int offsetX, offsetY;        // of the sprite's top-left from the node's pixel
         int width, height;
-        std::vector<blend::Row> rows;       // where each row shows anything
-        std::uint32_t shown;                // pixels inside the rows' extents
+        std::uint32_t shown;         // pixels inside the rows' extents
         bool text;
         std::shared_ptr<const SKLook> look; // the look it was drawn from
-        std::uint64_t lastUsed;             // frame number
-        std::uint64_t serial;               // never the same for two sprites of one cache
+        // The rows' extents, then the pixels, in one block: a sprite is read in one sweep.
+        struct Free {
+            void operator()(std::byte* block) const;
+        };
+        std::unique_ptr<std::byte[], Free> block;
     };
 
     explicit SpriteCache(std::size_t budgetBytes = std::size_t(48) << 20);
@@ -36,10 +39,10 @@ public:
     SpriteCache& operator=(const SpriteCache&) = delete;
 
     // The look's sprite at this scale (device pixels per point; negative flips) and quarter-pixel
-    // phase, drawn now if it is not kept yet; nothing when it would be too large to keep. The
-    // sprite's look is the one object kept for all looks equal to this one: a node that takes
-    // it in place of its own finds its sprites faster.
-    const Sprite* get(const std::shared_ptr<const SKLook>& look, double scaleX, double scaleY, int phaseX, int phaseY);
+    // phase, drawn now if it is not kept yet; nothing when it would be too large to keep. An
+    // equal look the cache already keeps takes the place of the caller's, so all equal looks
+    // become one object, whose sprites are found at once.
+    const Sprite* get(std::shared_ptr<const SKLook>& look, double scaleX, double scaleY, int phaseX, int phaseY);
 
     // Marks the start of a frame, for telling recent sprites from old ones.
     void nextFrame() { ++frame_; }
