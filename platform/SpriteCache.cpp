@@ -108,8 +108,11 @@ void SpriteCache::evict(Table::iterator it)
     if (sprite.look->spriteRow_.cache == this)
         for (void*& slot : sprite.look->spriteRow_.phases)
             if (slot == &sprite) slot = nullptr;
+    // A look whose last sprite goes is let go too: looks come and go (a score's every value).
+    auto canon = looks_.find(sprite.look->hash());
     bytes_ -= it->second.bytes;
     entries_.erase(it);
+    if (canon != looks_.end() && --canon->second.sprites == 0) looks_.erase(canon);
 }
 
 void SpriteCache::evictOldest()

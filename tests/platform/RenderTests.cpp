@@ -229,3 +229,29 @@ TEST(SpriteCache, StaysWithinItsBudgetAndKeepsWhatWasUsedLast)
     }
     EXPECT_GT(cache.count(), 10u);
 }
+
+// Looks that come and go (a score's every value) are let go with their last sprite.
+TEST(SpriteCache, LetsGoOfALookWithItsLastSprite)
+{
+    SpriteCache cache(1 << 20);
+    struct Square final : SKLook {
+        explicit Square(int id) : SKLook(LookHasher().add(id).value()), id(id) {}
+        bool equals(const SKLook& other) const override
+        {
+            auto* square = dynamic_cast<const Square*>(&other);
+            return square && square->id == id;
+        }
+        CGRect bounds() const override { return {{0, 0}, {100, 100}}; }
+        void draw(cairo_t* cr) const override { cairo_rectangle(cr, 0, 0, 100, 100), cairo_fill(cr); }
+        int id;
+    };
+    std::weak_ptr<const SKLook> first;
+    for (int frame = 0; frame < 200; ++frame) {
+        cache.nextFrame();
+        std::shared_ptr<const SKLook> look = std::make_shared<Square>(frame);
+        if (frame == 0) first = look;
+        ASSERT_TRUE(cache.get(look, 1, 1, 0, 0));
+    }
+    EXPECT_TRUE(first.expired()) << "kept after its sprite went";
+    EXPECT_LT(cache.count(), 40u);
+}
