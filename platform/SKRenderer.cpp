@@ -132,11 +132,11 @@ void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std:
     damage_.forEach(x, y, x + sprite.width, y + sprite.height, copy);
 }
 
-void SKRenderer::blit(const Item& item, Band& band)
+void SKRenderer::blit(const Drawn& drawn, Band& band)
 {
-    std::uint32_t tint = blend::opacity(toByte(item.alpha));
-    composite(*item.sprite, item.x0, item.y0, tint, false, band,
-              item.sprite->text ? &Work::textPixels : tint == blend::untinted ? &Work::solidPixels : &Work::fadedPixels);
+    std::uint32_t tint = blend::opacity(drawn.opacity);
+    composite(*drawn.sprite, drawn.x0, drawn.y0, tint, false, band,
+              drawn.sprite->text ? &Work::textPixels : tint == blend::untinted ? &Work::solidPixels : &Work::fadedPixels);
 }
 
 void SKRenderer::fill(Band& band)
@@ -166,7 +166,7 @@ int SKRenderer::middleRow(std::size_t from, std::size_t to, std::uint64_t& pixel
     // An upper bound first: most frames are far too small to share.
     pixels = 0;
     for (std::size_t k = from; k < to; ++k) {
-        const Item& item = ordered_[k];
+        const Drawn& item = ordered_[k];
         if (item.sprite) ++whole_.work.sprites, pixels += std::uint64_t(item.x1 - item.x0) * std::uint64_t(item.y1 - item.y0);
     }
     if (pixels < bandedFrom_) return whole_.y1;
@@ -176,7 +176,7 @@ int SKRenderer::middleRow(std::size_t from, std::size_t to, std::uint64_t& pixel
     const int top = whole_.y0, height = std::max(1, whole_.y1 - whole_.y0);
     pixels = 0;
     for (std::size_t k = from; k < to; ++k) {
-        const Item& item = ordered_[k];
+        const Drawn& item = ordered_[k];
         if (!item.sprite) continue;
         std::uint64_t a = 0;
         if (!tracking_) a = std::uint64_t(item.x1 - item.x0) * std::uint64_t(item.y1 - item.y0);
@@ -240,20 +240,20 @@ cairo_matrix_t SKRenderer::snapped(const SKNode& node, cairo_matrix_t m) const
 void SKRenderer::placeItems(bool sprites)
 {
     int width = targetWidth_, height = targetHeight_;
-    for (Item& item : ordered_) {
-        item.sprite = nullptr;
+    ordered_.resize(items_.size());
+    for (std::uint32_t i = 0; i < items_.size(); ++i) {
+        const Item& item = items_[i];
+        Drawn& drawn = ordered_[slots_[i]];
+        drawn = {nullptr, 0, 0, 0, 0, i, toByte(item.alpha)};
         int x = 0, y = 0;
         // The node's own look, which an equal one the cache keeps may replace.
-        if (sprites && item.node->look() && (item.sprite = place(item.node->look_, snapped(*item.node, item.matrix), x, y))) {
-            item.x0 = x, item.y0 = y, item.x1 = x + item.sprite->width, item.y1 = y + item.sprite->height;
+        if (sprites && item.node->look() && (drawn.sprite = place(item.node->look_, snapped(*item.node, item.matrix), x, y))) {
+            drawn.x0 = x, drawn.y0 = y, drawn.x1 = x + drawn.sprite->width, drawn.y1 = y + drawn.sprite->height;
             continue;
         }
         // Drawn with cairo: its bounds on the surface, with room for antialiasing and mitres.
         CGRect b = item.node->drawBounds();
-        if (b.isEmpty()) {
-            item.x0 = item.y0 = item.x1 = item.y1 = 0;
-            continue;
-        }
+        if (b.isEmpty()) continue;
         double xs[2] = {b.minX(), b.maxX()}, ys[2] = {b.minY(), b.maxY()};
         double x0 = 1e18, y0 = 1e18, x1 = -1e18, y1 = -1e18;
         for (double bx : xs)
@@ -262,10 +262,10 @@ void SKRenderer::placeItems(bool sprites)
                 cairo_matrix_transform_point(&item.matrix, &dx, &dy);
                 x0 = std::min(x0, dx), y0 = std::min(y0, dy), x1 = std::max(x1, dx), y1 = std::max(y1, dy);
             }
-        item.x0 = int(std::clamp(std::floor(x0) - 8, -1.0, double(width)));
-        item.y0 = int(std::clamp(std::floor(y0) - 8, -1.0, double(height)));
-        item.x1 = int(std::clamp(std::ceil(x1) + 8, 0.0, double(width) + 1));
-        item.y1 = int(std::clamp(std::ceil(y1) + 8, 0.0, double(height) + 1));
+        drawn.x0 = int(std::clamp(std::floor(x0) - 8, -1.0, double(width)));
+        drawn.y0 = int(std::clamp(std::floor(y0) - 8, -1.0, double(height)));
+        drawn.x1 = int(std::clamp(std::ceil(x1) + 8, 0.0, double(width) + 1));
+        drawn.y1 = int(std::clamp(std::ceil(y1) + 8, 0.0, double(height) + 1));
     }
 }
 
@@ -292,15 +292,18 @@ void SKRenderer::orderByDepth()
 {
     // A scene uses a handful of depths: count each, then place every item after all items of
     // smaller depth, keeping tree order within a depth. Linear, and stable by construction.
+    slots_.resize(items_.size());
     depths_.clear();
     for (const Item& item : items_) {
         auto it = std::find_if(depths_.begin(), depths_.end(), [&](const auto& d) { return d.first == item.depth; });
         if (it == depths_.end()) {
             if (depths_.size() == 64) {
                 // Depths everywhere: a sort does better than a long list.
-                ordered_ = items_;
-                std::stable_sort(ordered_.begin(), ordered_.end(),
-                                 [](const Item& a, const Item& b) { return a.depth < b.depth; });
+                std::vector<std::uint32_t> order(items_.size());
+                for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+                std::stable_sort(order.begin(), order.end(),
+                                 [&](std::uint32_t a, std::uint32_t b) { return items_[a].depth < items_[b].depth; });
+                for (std::uint32_t k = 0; k < order.size(); ++k) slots_[order[k]] = k;
                 return;
             }
             depths_.emplace_back(item.depth, 1);
@@ -311,11 +314,10 @@ void SKRenderer::orderByDepth()
     std::sort(depths_.begin(), depths_.end());
     std::uint32_t start = 0;
     for (auto& [depth, count] : depths_) std::swap(start, count), start += count;
-    ordered_.resize(items_.size());
-    for (const Item& item : items_) {
-        auto it = std::lower_bound(depths_.begin(), depths_.end(), std::pair{item.depth, 0u},
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        auto it = std::lower_bound(depths_.begin(), depths_.end(), std::pair{items_[i].depth, 0u},
                                    [](const auto& a, const auto& b) { return a.first < b.first; });
-        ordered_[it->second++] = item;
+        slots_[i] = it->second++;
     }
 }
 
@@ -323,10 +325,9 @@ bool SKRenderer::findDamage(const SKScene& scene, const void* surface, const std
 {
     // What each node shows this frame: its sprite and where, or its bounds when cairo draws it.
     damage_.clearShown();
-    for (const Item& item : ordered_) {
-        if (item.x1 <= item.x0 || item.y1 <= item.y0) continue;
-        damage_.show({item.node, item.sprite ? item.sprite->serial : 0, item.x0, item.y0, item.x1, item.y1,
-                      toByte(item.alpha)});
+    for (const Drawn& d : ordered_) {
+        if (d.x1 <= d.x0 || d.y1 <= d.y0) continue;
+        damage_.show({items_[d.item].node, d.sprite ? d.sprite->serial : 0, d.x0, d.y0, d.x1, d.y1, d.opacity});
     }
     return damage_.find(surface, targetWidth_, targetHeight_, scene.backgroundColor(), stale);
 }
@@ -416,8 +417,9 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
         }
     };
     for (std::size_t k = 0; k < ordered_.size(); ++k) {
-        const Item& item = ordered_[k];
-        if (item.sprite || (tracking_ && !damage_.touches(item.x0, item.y0, item.x1, item.y1))) continue;
+        const Drawn& drawn = ordered_[k];
+        if (drawn.sprite || (tracking_ && !damage_.touches(drawn.x0, drawn.y0, drawn.x1, drawn.y1))) continue;
+        const Item& item = items_[drawn.item];
         drawWaiting(k);
         waiting = k + 1;
         if (spritesDrew) cairo_surface_mark_dirty(surface), spritesDrew = false;

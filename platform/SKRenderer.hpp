@@ -63,13 +63,19 @@ public:
                   bool additive, bool wholePixel = false);
 
 private:
+    // A node to draw, in tree order.
     struct Item {
         const SKNode* node;
         cairo_matrix_t matrix;
         double alpha;
         double depth;
+    };
+    // What the frame draws, in drawing order: small, as every pass over the frame reads it.
+    struct Drawn {
         const SpriteCache::Sprite* sprite; // where the look goes as a sprite, or drawn with cairo
         int x0, y0, x1, y1;                 // the pixels it may touch
+        std::uint32_t item;                 // in items_
+        std::uint8_t opacity;
     };
     // Where sprites may go (inside cairo's clip, in surface pixels), and what went there.
     struct Band {
@@ -83,7 +89,9 @@ private:
     };
 
     void collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth);
+    // Where each item goes in drawing order.
     void orderByDepth();
+    // Each item in tree order, where it goes in drawing order.
     void placeItems(bool sprites);
     // Compares what each node shows with what it showed last frame; false when nothing changed.
     bool findDamage(const SKScene& scene, const void* surface, const std::vector<PixelRect>* stale);
@@ -91,7 +99,7 @@ private:
     void clipToDamage(cairo_t* cr) const;
     // Where sprites go: the surface's own pixels, when it is an image surface.
     bool bindTarget(cairo_t* cr);
-    void blit(const Item& item, Band& band);
+    void blit(const Drawn& drawn, Band& band);
     // The sprites of ordered_[from, to), in bands when there is enough of them.
     void drawSprites(std::size_t from, std::size_t to);
     void drawRun(std::size_t from, std::size_t to, Band& band, bool filled);
@@ -107,8 +115,9 @@ private:
     void composite(const SpriteCache::Sprite& sprite, int x, int y, std::uint32_t tint, bool additive, Band& band,
                    std::uint64_t Work::*kind);
 
-    std::vector<Item> items_;   // in tree order; kept between frames
-    std::vector<Item> ordered_; // the same, in drawing order
+    std::vector<Item> items_;           // in tree order; kept between frames
+    std::vector<std::uint32_t> slots_;  // each item's place in ordered_
+    std::vector<Drawn> ordered_;        // in drawing order
     std::vector<std::pair<double, std::uint32_t>> depths_; // each depth seen, and how many items have it
     SpriteCache sprites_;
     blend::Pixels target_{}; // the surface's own pixels
