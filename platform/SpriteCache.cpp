@@ -110,6 +110,7 @@ void SpriteCache::evict(Table::iterator it)
             if (slot == &sprite) slot = nullptr;
     // A look whose last sprite goes is let go too: looks come and go (a score's every value).
     auto canon = looks_.find(sprite.look->hash());
+    freeSlots_.push_back(sprite.slot);
     bytes_ -= it->second.bytes;
     entries_.erase(it);
     if (canon != looks_.end() && --canon->second.sprites == 0) looks_.erase(canon);
@@ -120,7 +121,7 @@ void SpriteCache::evictOldest()
     // Drop the least recently used until a quarter of the budget is free; never this frame's.
     std::vector<std::pair<std::uint64_t, Key>> ages;
     ages.reserve(entries_.size());
-    for (auto& [key, entry] : entries_) ages.emplace_back(entry.sprite.lastUsed, key);
+    for (auto& [key, entry] : entries_) ages.emplace_back(lastUsed_[entry.sprite.slot], key);
     std::sort(ages.begin(), ages.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [used, key] : ages) {
         if (bytes_ <= budget_ / 4 * 3 || used == frame_) break;
@@ -133,7 +134,7 @@ const SpriteCache::Sprite* SpriteCache::fromRow(const SKLook& look, const Key& k
     const SKLook::SpriteRow& row = look.spriteRow_;
     if (row.cache != this || row.scaleX != key.scaleX || row.scaleY != key.scaleY) return nullptr;
     auto* sprite = static_cast<Sprite*>(row.phases[key.phaseX * 4 + key.phaseY]);
-    if (sprite) sprite->lastUsed = frame_;
+    if (sprite) markUsed(*sprite);
     return sprite;
 }
 
@@ -153,7 +154,7 @@ const SpriteCache::Sprite* SpriteCache::get(std::shared_ptr<const SKLook>& look,
 
     auto it = entries_.find(key);
     if (it != entries_.end()) {
-        it->second.sprite.lastUsed = frame_;
+        markUsed(it->second.sprite);
         remember(key, it->second.sprite);
         return &it->second.sprite;
     }
@@ -164,8 +165,15 @@ const SpriteCache::Sprite* SpriteCache::get(std::shared_ptr<const SKLook>& look,
         return nullptr;
     }
     sprite.look = canon.look;
-    sprite.lastUsed = frame_;
     sprite.serial = ++serials_;
+    if (freeSlots_.empty()) {
+        sprite.slot = std::uint32_t(lastUsed_.size());
+        lastUsed_.push_back(frame_);
+    } else {
+        sprite.slot = freeSlots_.back();
+        freeSlots_.pop_back();
+        markUsed(sprite);
+    }
     ++canon.sprites;
     // The pixels and rows, plus what keeping them costs: the table entry, the look.
     std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + std::size_t(sprite.height) * 4 + 256;

@@ -15,12 +15,13 @@ class SKLook;
 // quarter of the budget at a time, so nothing grows without limit whatever changes each frame.
 class SpriteCache {
 public:
-    // What placing and copying a sprite read fits one cache line: a frame copies thousands.
+    // What placing and copying a sprite read fits one cache line: a frame copies thousands. It
+    // is never written after it is drawn, so a second thread reading it costs the first nothing.
     struct alignas(64) Sprite {
         const std::uint32_t* pixels; // premultiplied a8r8g8b8, row after row
         const blend::Row* rows;      // where each row shows anything
         std::uint64_t serial;        // never the same for two sprites of one cache
-        std::uint64_t lastUsed;      // frame number
+        std::uint32_t slot;          // its place in the cache's record of use
         int offsetX, offsetY;        // of the sprite's top-left from the node's pixel
         int width, height;
         std::uint32_t shown;         // pixels inside the rows' extents
@@ -78,6 +79,7 @@ private:
     };
 
     const Sprite* fromRow(const SKLook& look, const Key& key);
+    void markUsed(const Sprite& sprite) { lastUsed_[sprite.slot] = frame_; }
     bool draw(const SKLook& look, const Key& key, Sprite& sprite);
     void remember(const Key& key, Sprite& sprite);
     void evict(Table::iterator it);
@@ -87,6 +89,8 @@ private:
     std::size_t bytes_ = 0;
     std::uint64_t frame_ = 0;
     std::uint64_t serials_ = 0;
+    std::vector<std::uint64_t> lastUsed_; // frame number, by sprite slot
+    std::vector<std::uint32_t> freeSlots_;
     Table entries_;
     std::unordered_map<std::uint64_t, Canon> looks_; // by hash
 };
