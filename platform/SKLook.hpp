@@ -31,10 +31,12 @@ private:
 
     std::uint64_t hash_;
     // The sprite cache's memo: this look's sprites at the scale it was last drawn at, one per
-    // quarter-pixel phase, so a steady look is found without a table lookup.
+    // quarter-pixel phase, so a steady look is found without a table lookup; and when one of
+    // them was last used, which the cache counts as the last use of each.
     struct SpriteRow {
         const void* cache = nullptr; // whose sprites these are
         std::int32_t scaleX = 0, scaleY = 0;
+        std::uint64_t lastUsed = 0; // frame number
         void* phases[16] = {};
     };
     mutable SpriteRow spriteRow_;

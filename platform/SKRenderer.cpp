@@ -100,9 +100,8 @@ const SpriteCache::Sprite* SKRenderer::place(std::shared_ptr<const SKLook>& look
     int phaseX = int((m.x0 - px) * 4 + 0.5), phaseY = int((m.y0 - py) * 4 + 0.5);
     if (phaseX == 4) phaseX = 0, px += 1;
     if (phaseY == 4) phaseY = 0, py += 1;
-    const SpriteCache::Sprite* sprite = sprites_.get(look, m.xx, m.yy, phaseX, phaseY);
-    if (sprite) x = int(px) + sprite->offsetX, y = int(py) + sprite->offsetY;
-    return sprite;
+    x = int(px), y = int(py);
+    return sprites_.get(look, m.xx, m.yy, phaseX, phaseY);
 }
 
 void SKRenderer::composite(const SpriteCache::Sprite& sprite, int x, int y, std::uint32_t tint, bool additive,
@@ -241,14 +240,23 @@ void SKRenderer::placeItems(bool sprites)
 {
     int width = targetWidth_, height = targetHeight_;
     ordered_.resize(items_.size());
-    for (std::uint32_t i = 0; i < items_.size(); ++i) {
+    const auto count = std::uint32_t(items_.size());
+    for (std::uint32_t i = 0; i < count; ++i) {
+        // A node, then its look, is rarely in cache: ask for them early.
+        if (i + 16 < count) {
+            const auto* node = reinterpret_cast<const char*>(items_[i + 16].node);
+            __builtin_prefetch(node), __builtin_prefetch(node + 64), __builtin_prefetch(node + 128);
+        }
+        if (i + 8 < count)
+            if (const auto* look = reinterpret_cast<const char*>(items_[i + 8].node->look_.get()))
+                __builtin_prefetch(look), __builtin_prefetch(look + 64), __builtin_prefetch(look + 128);
         const Item& item = items_[i];
         Drawn& drawn = ordered_[slots_[i]];
         drawn = {nullptr, 0, 0, 0, 0, i, toByte(item.alpha)};
         int x = 0, y = 0;
         // The node's own look, which an equal one the cache keeps may replace.
         if (sprites && item.node->look() && (drawn.sprite = place(item.node->look_, snapped(*item.node, item.matrix), x, y))) {
-            drawn.x0 = x, drawn.y0 = y, drawn.x1 = x + drawn.sprite->width, drawn.y1 = y + drawn.sprite->height;
+            drawn.x0 = x, drawn.y0 = y; // the sprite's offset and size follow
             continue;
         }
         // Drawn with cairo: its bounds on the surface, with room for antialiasing and mitres.
@@ -267,6 +275,13 @@ void SKRenderer::placeItems(bool sprites)
         drawn.x1 = int(std::clamp(std::ceil(x1) + 8, 0.0, double(width) + 1));
         drawn.y1 = int(std::clamp(std::ceil(y1) + 8, 0.0, double(height) + 1));
     }
+    // The sprites' offsets and sizes in a pass of their own: their memory is rarely in cache, and
+    // a short loop has many of them on the way at once.
+    for (Drawn& drawn : ordered_)
+        if (const SpriteCache::Sprite* sprite = drawn.sprite) {
+            drawn.x0 += sprite->offsetX, drawn.y0 += sprite->offsetY;
+            drawn.x1 = drawn.x0 + sprite->width, drawn.y1 = drawn.y0 + sprite->height;
+        }
 }
 
 bool SKRenderer::drawLook(const SKRenderContext& context, std::shared_ptr<const SKLook>& look, CGPoint at,
@@ -279,6 +294,7 @@ bool SKRenderer::drawLook(const SKRenderContext& context, std::shared_ptr<const 
     int x = 0, y = 0;
     const SpriteCache::Sprite* sprite = place(look, m, x, y);
     if (!sprite) return false;
+    x += sprite->offsetX, y += sprite->offsetY;
     ++whole_.work.sprites;
     double a = std::clamp(tint.alpha, 0.0, 1.0);
     composite(*sprite, x, y,

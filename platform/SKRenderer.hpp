@@ -109,6 +109,7 @@ private:
     [[nodiscard]] bool covers(const SKScene& scene, const cairo_matrix_t& m) const;
     // The row splitting the sprites' pixels of ordered_[from, to) in two halves; counts them.
     int middleRow(std::size_t from, std::size_t to, std::uint64_t& pixels);
+    // The look's sprite for a node with this transform, and the pixel of the node's origin.
     const SpriteCache::Sprite* place(std::shared_ptr<const SKLook>& look, const cairo_matrix_t& m, int& x, int& y);
     // The node's transform onto the surface with its origin where its sprite is to go.
     [[nodiscard]] cairo_matrix_t snapped(const SKNode& node, cairo_matrix_t m) const;

@@ -98,8 +98,15 @@ bool SpriteCache::draw(const SKLook& look, const Key& key, Sprite& sprite)
 void SpriteCache::remember(const Key& key, Sprite& sprite)
 {
     SKLook::SpriteRow& row = sprite.look->spriteRow_;
-    if (row.cache != this || row.scaleX != key.scaleX || row.scaleY != key.scaleY) row = {this, key.scaleX, key.scaleY, {}};
+    if (row.cache != this || row.scaleX != key.scaleX || row.scaleY != key.scaleY) {
+        // The sprites leaving the row take its last use with them.
+        if (row.cache == this)
+            for (void* phase : row.phases)
+                if (auto* left = static_cast<Sprite*>(phase)) left->lastUsed = std::max(left->lastUsed, row.lastUsed);
+        row = {this, key.scaleX, key.scaleY, 0, {}};
+    }
     row.phases[key.phaseX * 4 + key.phaseY] = &sprite;
+    row.lastUsed = frame_;
 }
 
 void SpriteCache::evict(Table::iterator it)
@@ -110,7 +117,6 @@ void SpriteCache::evict(Table::iterator it)
             if (slot == &sprite) slot = nullptr;
     // A look whose last sprite goes is let go too: looks come and go (a score's every value).
     auto canon = looks_.find(sprite.look->hash());
-    freeSlots_.push_back(sprite.slot);
     bytes_ -= it->second.bytes;
     entries_.erase(it);
     if (canon != looks_.end() && --canon->second.sprites == 0) looks_.erase(canon);
@@ -121,7 +127,7 @@ void SpriteCache::evictOldest()
     // Drop the least recently used until a quarter of the budget is free; never this frame's.
     std::vector<std::pair<std::uint64_t, Key>> ages;
     ages.reserve(entries_.size());
-    for (auto& [key, entry] : entries_) ages.emplace_back(lastUsed_[entry.sprite.slot], key);
+    for (auto& [key, entry] : entries_) ages.emplace_back(lastUse(entry.sprite), key);
     std::sort(ages.begin(), ages.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [used, key] : ages) {
         if (bytes_ <= budget_ / 4 * 3 || used == frame_) break;
@@ -129,12 +135,20 @@ void SpriteCache::evictOldest()
     }
 }
 
+std::uint64_t SpriteCache::lastUse(const Sprite& sprite) const
+{
+    const SKLook::SpriteRow& row = sprite.look->spriteRow_;
+    bool inRow = row.cache == this && std::find(std::begin(row.phases), std::end(row.phases), &sprite) != std::end(row.phases);
+    return inRow ? std::max(sprite.lastUsed, row.lastUsed) : sprite.lastUsed;
+}
+
 const SpriteCache::Sprite* SpriteCache::fromRow(const SKLook& look, const Key& key)
 {
-    const SKLook::SpriteRow& row = look.spriteRow_;
+    SKLook::SpriteRow& row = look.spriteRow_;
     if (row.cache != this || row.scaleX != key.scaleX || row.scaleY != key.scaleY) return nullptr;
     auto* sprite = static_cast<Sprite*>(row.phases[key.phaseX * 4 + key.phaseY]);
-    if (sprite) markUsed(*sprite);
+    // The row's use, not the sprite's: the sprite's memory stays unread until it is copied.
+    if (sprite) row.lastUsed = frame_;
     return sprite;
 }
 
@@ -154,7 +168,7 @@ const SpriteCache::Sprite* SpriteCache::get(std::shared_ptr<const SKLook>& look,
 
     auto it = entries_.find(key);
     if (it != entries_.end()) {
-        markUsed(it->second.sprite);
+        it->second.sprite.lastUsed = frame_;
         remember(key, it->second.sprite);
         return &it->second.sprite;
     }
@@ -166,14 +180,7 @@ const SpriteCache::Sprite* SpriteCache::get(std::shared_ptr<const SKLook>& look,
     }
     sprite.look = canon.look;
     sprite.serial = ++serials_;
-    if (freeSlots_.empty()) {
-        sprite.slot = std::uint32_t(lastUsed_.size());
-        lastUsed_.push_back(frame_);
-    } else {
-        sprite.slot = freeSlots_.back();
-        freeSlots_.pop_back();
-        markUsed(sprite);
-    }
+    sprite.lastUsed = frame_;
     ++canon.sprites;
     // The pixels and rows, plus what keeping them costs: the table entry, the look.
     std::size_t size = std::size_t(sprite.width) * std::size_t(sprite.height) * 4 + std::size_t(sprite.height) * 4 + 256;

@@ -15,13 +15,14 @@ class SKLook;
 // quarter of the budget at a time, so nothing grows without limit whatever changes each frame.
 class SpriteCache {
 public:
-    // What placing and copying a sprite read fits one cache line: a frame copies thousands. It
-    // is never written after it is drawn, so a second thread reading it costs the first nothing.
+    // What placing and copying a sprite read fits one cache line: a frame copies thousands. A
+    // sprite found through its look's row is not written, so a second thread reading it costs the
+    // first nothing.
     struct alignas(64) Sprite {
         const std::uint32_t* pixels; // premultiplied a8r8g8b8, row after row
         const blend::Row* rows;      // where each row shows anything
         std::uint64_t serial;        // never the same for two sprites of one cache
-        std::uint32_t slot;          // its place in the cache's record of use
+        std::uint64_t lastUsed;      // frame number, when not found through its look's row
         int offsetX, offsetY;        // of the sprite's top-left from the node's pixel
         int width, height;
         std::uint32_t shown;         // pixels inside the rows' extents
@@ -79,7 +80,7 @@ private:
     };
 
     const Sprite* fromRow(const SKLook& look, const Key& key);
-    void markUsed(const Sprite& sprite) { lastUsed_[sprite.slot] = frame_; }
+    [[nodiscard]] std::uint64_t lastUse(const Sprite& sprite) const;
     bool draw(const SKLook& look, const Key& key, Sprite& sprite);
     void remember(const Key& key, Sprite& sprite);
     void evict(Table::iterator it);
@@ -89,8 +90,6 @@ private:
     std::size_t bytes_ = 0;
     std::uint64_t frame_ = 0;
     std::uint64_t serials_ = 0;
-    std::vector<std::uint64_t> lastUsed_; // frame number, by sprite slot
-    std::vector<std::uint32_t> freeSlots_;
     Table entries_;
     std::unordered_map<std::uint64_t, Canon> looks_; // by hash
 };
