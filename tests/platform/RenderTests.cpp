@@ -202,8 +202,23 @@ TEST(SKRenderer, ASpriteGoesToWholePixelsUntilItMovesAndStaysPutWhileStill)
     EXPECT_DOUBLE_EQ(leftEdge(), 108) << "a jump (a star back at the top) counts as a new start";
 }
 
+namespace {
+struct Square final : SKLook {
+    explicit Square(int id) : SKLook(LookHasher().add(id).value()), id(id) {}
+    bool equals(const SKLook& other) const override
+    {
+        auto* square = dynamic_cast<const Square*>(&other);
+        return square && square->id == id;
+    }
+    CGRect bounds() const override { return {{0, 0}, {100, 100}}; }
+    void draw(cairo_t* cr) const override { cairo_rectangle(cr, 0, 0, 100, 100), cairo_fill(cr); }
+    int id;
+};
+} // namespace
+
 // A flame whose y scale changes every frame, at every quarter-pixel position: thousands of
-// different sprites, in a cache of 1 MB that keeps what was used last.
+// different sprites, in a cache of 1 MB that keeps what was used last, whether it was found by
+// a search (the flame's own scale changes) or straight from its look (a square's does not).
 TEST(SpriteCache, StaysWithinItsBudgetAndKeepsWhatWasUsedLast)
 {
     SpriteCache cache(1 << 20);
@@ -220,8 +235,11 @@ TEST(SpriteCache, StaysWithinItsBudgetAndKeepsWhatWasUsedLast)
     std::shared_ptr<const SKLook> flame = std::make_shared<Flame>();
     cache.nextFrame();
     const SpriteCache::Sprite* kept = cache.get(flame, 1, -1, 0, 0); // used every fourth frame
+    std::shared_ptr<const SKLook> square = std::make_shared<Square>(7);
+    const std::uint64_t steady = cache.get(square, 1, 1, 2, 2)->serial; // used every frame
     for (int frame = 0; frame < 5000; ++frame) {
         cache.nextFrame();
+        ASSERT_EQ(cache.get(square, 1, 1, 2, 2)->serial, steady) << "drawn once and found after, " << frame;
         double scale = 0.5 + (frame % 997) / 997.0;
         const SpriteCache::Sprite* sprite = cache.get(flame, 2, -2 * scale, frame % 4, (frame / 4) % 4);
         ASSERT_TRUE(sprite && sprite->height > 90 * scale && cache.bytes() <= (1 << 20) + 100000) << "one past at most";
@@ -230,21 +248,28 @@ TEST(SpriteCache, StaysWithinItsBudgetAndKeepsWhatWasUsedLast)
     EXPECT_GT(cache.count(), 10u);
 }
 
+// A sprite this frame used through its look stays while the frame lasts, though the look has
+// since turned to another scale and new sprites fill the cache past its budget.
+TEST(SpriteCache, NeverLetsGoOfWhatThisFrameUsed)
+{
+    SpriteCache cache(1 << 20);
+    std::shared_ptr<const SKLook> square = std::make_shared<Square>(7);
+    cache.nextFrame();
+    const std::uint64_t steady = cache.get(square, 1, 1, 2, 2)->serial;
+    for (int frame = 0; frame < 10; ++frame) cache.nextFrame(), cache.get(square, 1, 1, 2, 2);
+    cache.get(square, 1.5, 1.5, 0, 0);
+    for (int id = 100; id < 140; ++id) {
+        std::shared_ptr<const SKLook> other = std::make_shared<Square>(id);
+        cache.get(other, 1, 1, 0, 0);
+    }
+    EXPECT_GT(cache.bytes(), std::size_t(1) << 20) << "nothing of this frame's to let go of";
+    EXPECT_EQ(cache.get(square, 1, 1, 2, 2)->serial, steady);
+}
+
 // Looks that come and go (a score's every value) are let go with their last sprite.
 TEST(SpriteCache, LetsGoOfALookWithItsLastSprite)
 {
     SpriteCache cache(1 << 20);
-    struct Square final : SKLook {
-        explicit Square(int id) : SKLook(LookHasher().add(id).value()), id(id) {}
-        bool equals(const SKLook& other) const override
-        {
-            auto* square = dynamic_cast<const Square*>(&other);
-            return square && square->id == id;
-        }
-        CGRect bounds() const override { return {{0, 0}, {100, 100}}; }
-        void draw(cairo_t* cr) const override { cairo_rectangle(cr, 0, 0, 100, 100), cairo_fill(cr); }
-        int id;
-    };
     std::weak_ptr<const SKLook> first;
     for (int frame = 0; frame < 200; ++frame) {
         cache.nextFrame();
