@@ -102,6 +102,21 @@ TEST(SKRenderer, SpritesDrawnInTwoBandsOnTwoThreadsGiveTheSameFramesAsOneThread)
     EXPECT_EQ(banded, 60);
 }
 
+// A scene lower than its view fills its own rect only: black above it.
+TEST(SKRenderer, ASceneLowerThanTheViewPaintsOnlyItsOwnRect)
+{
+    ViewStage s;
+    auto small = std::make_shared<SKScene>(CGSize{800, 300});
+    s.view.presentScene(small);
+    small->setBackgroundColor(SKColor::redColor());
+    small->addChild(DemoScene::square({100, 100}, 30, SKColor::whiteColor(), 1));
+    Canvas canvas(800, 600);
+    s.view.render(canvas.cr(), 1);
+    Pixel inside = canvas.at(300, 200), outside = canvas.at(300, 450);
+    EXPECT_EQ(std::tuple(inside.r, inside.g, inside.b), std::tuple(255, 0, 0));
+    EXPECT_EQ(std::tuple(outside.r, outside.g, outside.b, outside.a), std::tuple(0, 0, 0, 255));
+}
+
 TEST(SKRenderer, BuffersTakingTurnsEachCatchUpOnTheFramesTheyMissed)
 {
     Stage s;
