@@ -3,7 +3,8 @@
 //   crowd [--scale N] [--crowd K] [--blender scalar|SSE2|AVX2|AVX-512] [--bands 1|2] [--shot FILE]
 // Prints: crowd mean_ms=… p50_ms=… p99_ms=… frames=600 rss_mb=…, then a model of the frame: the
 // work it does and the time each part takes, beside what this machine does at best for that
-// work (the widest blend loop over as many pixels, a fill of as many bytes).
+// work (the widest blend loop over as many pixels, a fill of as many bytes), and what a load
+// costs as the memory a frame reads grows.
 // --crowd K draws K times the crowd on a field K times as wide, so the work per node stays the
 // same and the cost per node shows how the engine scales.
 #include "Blend.hpp"
@@ -253,6 +254,27 @@ double fastest(const std::function<void()>& work)
     return best;
 }
 
+// Nanoseconds a load takes that waits on the one before, each to a random cache line of a block
+// this large: what a walk over scattered nodes and sprites pays once they leave the caches.
+double dependentLoadNs(std::size_t bytes)
+{
+    struct alignas(64) Line {
+        Line* next;
+    };
+    std::vector<Line> lines(std::max<std::size_t>(2, bytes / sizeof(Line)));
+    std::vector<std::size_t> order(lines.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    XorShift32 rng;
+    for (std::size_t i = order.size() - 1; i > 1; --i) std::swap(order[i], order[1 + std::size_t(rng(0, double(i)))]);
+    for (std::size_t i = 0; i < order.size(); ++i) lines[order[i]].next = &lines[order[(i + 1) % order.size()]];
+    const Line* at = &lines[0];
+    constexpr int steps = 1000000;
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < steps; ++i) at = at->next;
+    double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() / steps;
+    return at ? ns : 0;
+}
+
 // Means over the measured frames of what the renderer and the contact pass report.
 struct Model {
     SKRenderer::Work draw{};
@@ -271,7 +293,7 @@ struct Model {
         ++frames;
     }
 
-    void print(std::size_t nodes, int width, int height) const
+    void print(std::size_t nodes, int width, int height, std::size_t spriteBytes) const
     {
         double n = frames;
         double pixels = double(draw.solidPixels + draw.fadedPixels + draw.particlePixels + draw.textPixels) / n;
@@ -315,6 +337,12 @@ struct Model {
                     draw.drawMs / n, blendCeiling);
         std::printf("  %-56s %8s     ceiling %.3f ms (a copy of its %.0f KiB)\n", "the frame shown (not part of this bench)", "",
                     copyCeiling, frameBytes / 1024);
+        // Why the cost per node grows with the crowd: what a frame reads outgrows the caches.
+        auto memory = frameBytes + double(spriteBytes);
+        std::printf("  a load waiting on the last: %.0f ns within 512 KiB, %.0f within the frame's %.1f MiB, %.0f within "
+                    "it and the sprites kept (%.1f MiB)\n",
+                    dependentLoadNs(512 << 10), dependentLoadNs(std::size_t(frameBytes)), frameBytes / 1048576,
+                    dependentLoadNs(std::size_t(memory)), memory / 1048576);
     }
 };
 
@@ -386,7 +414,7 @@ int main(int argc, char** argv)
                 sorted[sorted.size() / 2] / double(scene->nodes()) * 1e6);
     std::fprintf(stderr, "crowd: scale %g, crowd %g; update, actions and contacts alone: %s; %lld contacts began\n", scale,
                  crowd, summarise(ticks).c_str(), static_cast<long long>(scene->contacts));
-    model.print(scene->nodes(), width, height);
+    model.print(scene->nodes(), width, height, view.renderStats().spriteBytes);
     std::printf("  sprites kept: %zu, %.1f MB\n", view.renderStats().sprites, view.renderStats().spriteBytes / 1048576.0);
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
