@@ -31,3 +31,24 @@ TEST(SKAction, RepeatedStepsStayInPhaseAndSequencesCarryLeftoverTime)
         EXPECT_EQ(node->alpha() + blockRuns, 4);
     }
 }
+
+// A node taken out of its tree ends its actions and those of everything below it; put back,
+// it does not pick them up again.
+TEST(SKAction, ANodeTakenOutEndsItsActionsAndThoseBelowIt)
+{
+    auto scene = std::make_shared<SKScene>(CGSize{800, 600});
+    for (bool all : {false, true}) {
+        auto parent = SKNode::node(), child = SKNode::node();
+        parent->addChild(child);
+        scene->addChild(parent);
+        parent->runAction(SKAction::fadeOutWithDuration(1));
+        child->runAction(SKAction::fadeOutWithDuration(1));
+        if (all) scene->removeAllChildren();
+        else parent->removeFromParent();
+        EXPECT_FALSE(parent->hasActions() || child->hasActions()) << (all ? "all children" : "one");
+        scene->addChild(parent);
+        scene->evaluateActions(0.5, {});
+        EXPECT_EQ(child->alpha(), 1);
+        scene->removeAllChildren();
+    }
+}
