@@ -284,9 +284,8 @@ struct Model {
 
     void add(const SKRenderer::Work& w, const ContactPass::Work& c, double update)
     {
-        draw.solidPixels += w.solidPixels, draw.fadedPixels += w.fadedPixels;
-        draw.particlePixels += w.particlePixels, draw.textPixels += w.textPixels;
-        draw.filledBytes += w.filledBytes, draw.sprites += w.sprites, draw.bands += w.bands;
+        draw.addCounts(w);
+        draw.bands += w.bands;
         draw.placeMs += w.placeMs, draw.fillMs += w.fillMs, draw.drawMs += w.drawMs;
         contacts.bodies += c.bodies, contacts.binned += c.binned, contacts.compared += c.compared;
         updateMs += update;

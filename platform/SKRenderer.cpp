@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 
 namespace {
 // A node that moves farther than this many surface pixels in a frame has jumped (a star back
@@ -19,13 +18,6 @@ double millisecondsSince(std::chrono::steady_clock::time_point& mark)
     double ms = std::chrono::duration<double, std::milli>(now - mark).count();
     mark = now;
     return ms;
-}
-
-void addCounts(SKRenderer::Work& to, const SKRenderer::Work& from)
-{
-    to.solidPixels += from.solidPixels, to.fadedPixels += from.fadedPixels;
-    to.particlePixels += from.particlePixels, to.textPixels += from.textPixels;
-    to.sprites += from.sprites, to.filledBytes += from.filledBytes;
 }
 
 // A level from 0 to 1 as a byte, as cairo makes it for a solid colour.
@@ -214,8 +206,8 @@ void SKRenderer::drawSprites(std::size_t from, std::size_t to)
     helper_.finish();
     fillPending_ = false;
     work_.bands = 2;
-    addCounts(whole_.work, upper.work);
-    addCounts(whole_.work, lower.work);
+    whole_.work.addCounts(upper.work);
+    whole_.work.addCounts(lower.work);
 }
 
 cairo_matrix_t SKRenderer::snapped(const SKNode& node, cairo_matrix_t m) const
@@ -450,7 +442,7 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     }
     drawWaiting(ordered_.size());
     if (spritesDrew) cairo_surface_mark_dirty(surface);
-    addCounts(work_, whole_.work);
+    work_.addCounts(whole_.work);
     cairo_restore(cr);
     work_.drawMs = millisecondsSince(mark);
 }

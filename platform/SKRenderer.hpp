@@ -45,6 +45,14 @@ public:
         std::uint32_t sprites, drawnByCairo;
         double placeMs, fillMs, drawMs;
         int bands; // sprites drawn as one, or in two bands on two threads
+
+        // Adds another's counts (not its times, not its bands).
+        void addCounts(const Work& other)
+        {
+            solidPixels += other.solidPixels, fadedPixels += other.fadedPixels;
+            particlePixels += other.particlePixels, textPixels += other.textPixels;
+            filledBytes += other.filledBytes, sprites += other.sprites, drawnByCairo += other.drawnByCairo;
+        }
     };
     [[nodiscard]] const Work& work() const { return work_; }
 
