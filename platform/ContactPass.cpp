@@ -4,45 +4,8 @@
 #include "SKPhysicsBody.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
-
-void ContactPass::PairSet::clear(std::size_t expected)
-{
-    std::size_t wanted = std::bit_ceil(std::max<std::size_t>(16, expected * 2));
-    if (slots_.size() < wanted || ++stamp_ == 0) {
-        slots_.assign(wanted, Slot{0, 0, 0});
-        stamp_ = 1;
-    }
-}
-
-std::size_t ContactPass::PairSet::home(std::uint64_t low, std::uint64_t high) const
-{
-    std::uint64_t h = (low * 0x9E3779B97F4A7C15ull) ^ (high + 0x632BE59BD9B4E019ull + (low << 6));
-    h ^= h >> 29;
-    return std::size_t(h) & (slots_.size() - 1);
-}
-
-bool ContactPass::PairSet::insert(std::uint64_t low, std::uint64_t high)
-{
-    for (std::size_t i = home(low, high);; i = (i + 1) & (slots_.size() - 1)) {
-        Slot& s = slots_[i];
-        if (s.stamp != stamp_) {
-            s = {low, high, stamp_};
-            return true;
-        }
-        if (s.low == low && s.high == high) return false;
-    }
-}
-
-bool ContactPass::PairSet::contains(std::uint64_t low, std::uint64_t high) const
-{
-    if (slots_.empty()) return false;
-    for (std::size_t i = home(low, high);; i = (i + 1) & (slots_.size() - 1)) {
-        const Slot& s = slots_[i];
-        if (s.stamp != stamp_) return false;
-        if (s.low == low && s.high == high) return true;
-    }
-}
 
 std::uint32_t ContactPass::groupFor(std::uint32_t category, std::uint32_t test)
 {
@@ -195,13 +158,37 @@ void ContactPass::compareOversized()
     }
 }
 
+// A radix sort a byte at a time, over only the bytes in which this frame's identifiers differ:
+// two or three passes over a few thousand pairs, where a hash set of them missed the caches.
+void ContactPass::sortTouching()
+{
+    if (touching_.size() < 2) return;
+    std::uint64_t lowMin = touching_[0].low, lowMax = lowMin, highMin = touching_[0].high, highMax = highMin;
+    for (const Touch& t : touching_) {
+        lowMin = std::min(lowMin, t.low), lowMax = std::max(lowMax, t.low);
+        highMin = std::min(highMin, t.high), highMax = std::max(highMax, t.high);
+    }
+    sorted_.resize(touching_.size());
+    auto byByte = [this](auto digit) {
+        std::array<std::uint32_t, 257> at{};
+        for (const Touch& t : touching_) ++at[digit(t) + 1];
+        for (std::size_t d = 1; d < at.size(); ++d) at[d] += at[d - 1];
+        for (const Touch& t : touching_) sorted_[at[digit(t)]++] = t;
+        std::swap(touching_, sorted_);
+    };
+    // The less significant identifier first: each pass keeps the order of the one before.
+    for (int shift = 0; shift < int(std::bit_width(highMax - highMin)); shift += 8)
+        byByte([=](const Touch& t) { return std::size_t((t.high - highMin) >> shift) & 255; });
+    for (int shift = 0; shift < int(std::bit_width(lowMax - lowMin)); shift += 8)
+        byByte([=](const Touch& t) { return std::size_t((t.low - lowMin) >> shift) & 255; });
+}
+
 const std::vector<ContactPass::Pair>& ContactPass::find(SKNode& root)
 {
     proxies_.clear();
     entries_.clear();
     compared_ = 0;
     touching_.clear();
-    begun_.clear();
     pairs_.clear();
     gather(root, {0, 0}, 1, 1);
     // Bodies of a group that meets no group are never compared.
@@ -213,13 +200,14 @@ const std::vector<ContactPass::Pair>& ContactPass::find(SKNode& root)
         compareOversized();
     }
 
-    now_.clear(touching_.size());
-    for (const Touch& t : touching_)
-        if (now_.insert(t.low, t.high) && !before_.contains(t.low, t.high)) begun_.push_back(t);
-    std::swap(now_, before_);
-
-    std::sort(begun_.begin(), begun_.end(),
-              [](const Touch& a, const Touch& b) { return a.low != b.low ? a.low < b.low : a.high < b.high; });
-    for (const Touch& t : begun_) pairs_.push_back({t.nodeLow, t.nodeHigh});
+    // Both frames' pairs in order, so one walk over them both finds the new ones.
+    sortTouching();
+    auto before = touchingBefore_.cbegin();
+    auto earlier = [](const Touch& a, const Touch& b) { return a.low != b.low ? a.low < b.low : a.high < b.high; };
+    for (const Touch& t : touching_) {
+        while (before != touchingBefore_.cend() && earlier(*before, t)) ++before;
+        if (before == touchingBefore_.cend() || earlier(t, *before)) pairs_.push_back({t.nodeLow, t.nodeHigh});
+    }
+    std::swap(touching_, touchingBefore_);
     return pairs_;
 }

@@ -46,24 +46,6 @@ private:
         SKNode* nodeLow;
         SKNode* nodeHigh;
     };
-    // Pairs touching in one frame: open addressing, emptied in O(1) by a new stamp.
-    class PairSet {
-    public:
-        void clear(std::size_t expected);
-        // False when the pair was there already.
-        bool insert(std::uint64_t low, std::uint64_t high);
-        [[nodiscard]] bool contains(std::uint64_t low, std::uint64_t high) const;
-
-    private:
-        struct Slot {
-            std::uint64_t low, high;
-            std::uint32_t stamp;
-        };
-        [[nodiscard]] std::size_t home(std::uint64_t low, std::uint64_t high) const;
-        std::vector<Slot> slots_;
-        std::uint32_t stamp_ = 0;
-    };
-
     void gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat yScale);
     std::uint32_t groupFor(std::uint32_t category, std::uint32_t test);
     void binIntoGrid();
@@ -87,9 +69,10 @@ private:
     std::vector<std::uint32_t> oversized_; // bodies too big to bin; compared with everyone
     std::vector<std::uint32_t> scratch_;
     std::uint32_t lastGroup_ = 0;
-    std::vector<Touch> touching_;
-    PairSet now_, before_;
-    std::vector<Touch> begun_;
+    void sortTouching();
+    // This frame's touching pairs, and last frame's, both in the order of their identifiers; of
+    // last frame's only the identifiers are read.
+    std::vector<Touch> touching_, touchingBefore_, sorted_;
     std::vector<Pair> pairs_;
     std::size_t compared_ = 0;
 };

@@ -44,7 +44,7 @@ using Names = std::vector<std::string>;
 // Against the plain way: every pair whose boxes overlap strictly and whose masks ask, reported
 // once when it starts to touch, ordered by the bodies' age. Random worlds, moving for a while,
 // with nested scaled parents, flipped nodes, boxes far larger than the grid, crowds of thousands
-// of touching pairs and bodies far apart.
+// of touching pairs, bodies far apart and bodies whose identifiers lie far apart.
 TEST(SKPhysicsWorld, ContactsAreThePairsThatBeganToOverlapOrderedByAge)
 {
     std::mt19937 random(11);
@@ -59,6 +59,8 @@ TEST(SKPhysicsWorld, ContactsAreThePairsThatBeganToOverlapOrderedByAge)
         std::vector<std::shared_ptr<SKNode>> nodes;
         for (int i = 0; i < 120; ++i) {
             bool huge = i % 37 == 5;
+            if (world % 2 == 1) // identifiers spread over more than a byte
+                for (int skip = int(random() % 600); skip > 0; --skip) (void)SKPhysicsBody::bodyWithRectangleOfSize({1, 1});
             CGSize size = huge ? CGSize{uniform(2000, 9000), uniform(1, 30)} : CGSize{uniform(1, 90), uniform(1, 90)};
             auto node = w.body(std::to_string(i), {uniform(0, spread), uniform(0, spread / 2)}, size,
                                1u << (random() % 4), random() % 16, i % 3 == 0 ? group.get() : nullptr);
