@@ -51,7 +51,8 @@ private:
     void binIntoGrid();
     void compareWithinCells();
     void compareOversized();
-    void test(std::uint32_t a, std::uint32_t b, std::size_t cellX, std::size_t cellY);
+    void compareWithOthers(std::uint32_t i, std::uint32_t from, std::uint32_t to, std::size_t cellX, std::size_t cellY);
+    void touch(std::uint32_t a, std::uint32_t b);
 
     std::vector<Proxy> proxies_;
     std::vector<Group> groups_;
@@ -61,9 +62,11 @@ private:
     std::size_t columns_ = 0, rows_ = 0;
     std::vector<std::uint32_t> starts_;
     std::vector<std::uint32_t> entries_;
-    // Each entry's box beside it, so a cell's comparisons read memory in order.
+    // Each entry's box beside it, so a cell's comparisons read memory in order. The far edges
+    // are kept negated, so that all four of an overlap's comparisons are "less than" one box's
+    // own four numbers.
     struct Box {
-        CGFloat minX, maxX, minY, maxY;
+        CGFloat minX, minY, negMaxX, negMaxY;
     };
     std::vector<Box> boxes_;
     std::vector<std::uint32_t> oversized_; // bodies too big to bin; compared with everyone

@@ -35,14 +35,15 @@ private:
     friend class SKNode;
     friend class SKPhysicsWorld;
 
+    // What the contact pass reads of every body every frame, first.
     CGSize size_;
-    bool dynamic_ = true;
-    CGVector velocity_; // points per second, gained from gravity
+    std::uint64_t identifier_;
     std::uint32_t categoryBitMask_ = 0xFFFFFFFF;
     std::uint32_t contactTestBitMask_ = 0;
     std::uint32_t collisionBitMask_ = 0xFFFFFFFF;
+    bool dynamic_ = true;
+    CGVector velocity_; // points per second, gained from gravity
     std::weak_ptr<SKNode> node_;
-    std::uint64_t identifier_;
 };
 
 // Two bodies that began to touch this frame. Either may be bodyA.
