@@ -122,15 +122,19 @@ TEST(SKPhysicsWorld, TouchingEdgesBrokenBodiesAndNodesRemovedOnTheWay)
 }
 
 // What a pass reports of its work, for the crowd bench's model: the bodies that may meet another
-// (a group that meets none is never compared), their places in cells, the pairs compared.
+// (a group that meets none is never compared), their places in cells (64 points wide, from the
+// leftmost box), the pairs compared within a group and between two.
 TEST(SKPhysicsWorld, TheContactPassReportsItsWork)
 {
     World w;
     for (auto [name, x] : {std::pair{"a", 50}, {"b", 52}, {"c", 54}}) w.body(name, {double(x), 500}, {10, 10}, 1, 1);
     w.body("alone", {300, 300}, {10, 10}, 8, 0);
+    w.body("other group", {56, 500}, {10, 10}, 2, 1);
+    w.body("across two cells", {109, 500}, {10, 10}, 1, 1);
     w.step();
     ContactPass::Work work = w.scene->physicsWorld().contacts().work();
-    EXPECT_EQ(std::tuple(work.bodies, work.binned, work.compared), std::tuple(3u, 3u, 3u));
+    // The first cell: 4 of the first group (6 pairs) and 1 of the other (4 pairs); the second: 1.
+    EXPECT_EQ(std::tuple(work.bodies, work.binned, work.compared), std::tuple(5u, 6u, 10u));
 }
 
 // A world falls at 9.8 m/s² (150 points a metre) until told otherwise. Without gravity a dynamic
