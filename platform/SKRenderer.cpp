@@ -145,8 +145,11 @@ void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool fill
         // Sprites are many and small, and their pixels rarely in cache: ask for them early.
         if (k + 8 < to && ordered_[k + 8].sprite) __builtin_prefetch(ordered_[k + 8].sprite);
         if (k + 4 < to && ordered_[k + 4].sprite) {
+            // The whole of a small sprite: its rows and pixels lie in one block.
             const SpriteCache::Sprite& next = *ordered_[k + 4].sprite;
-            __builtin_prefetch(next.rows), __builtin_prefetch(next.pixels);
+            const char* at = reinterpret_cast<const char*>(next.rows);
+            const char* end = reinterpret_cast<const char*>(next.pixels + std::ptrdiff_t(next.width) * next.height);
+            for (int line = 0; at < end && line < 24; ++line, at += 64) __builtin_prefetch(at);
         }
         if (ordered_[k].sprite) blit(ordered_[k], band);
     }
