@@ -53,6 +53,7 @@ private:
     void compareOversized();
     void compareWithOthers(std::uint32_t i, std::uint32_t from, std::uint32_t to, std::size_t cellX, std::size_t cellY);
     void touch(std::uint32_t a, std::uint32_t b);
+    void sortTouching();
 
     std::vector<Proxy> proxies_;
     std::vector<Group> groups_;
@@ -72,7 +73,6 @@ private:
     std::vector<std::uint32_t> oversized_; // bodies too big to bin; compared with everyone
     std::vector<std::uint32_t> scratch_;
     std::uint32_t lastGroup_ = 0;
-    void sortTouching();
     // This frame's touching pairs, and last frame's, both in the order of their identifiers; of
     // last frame's only the identifiers are read.
     std::vector<Touch> touching_, touchingBefore_, sorted_;
