@@ -244,7 +244,7 @@ void SKRenderer::placeItems(bool sprites)
         }
         if (i + 8 < count)
             if (const auto* look = reinterpret_cast<const char*>(items_[i + 8].node->look_.get()))
-                __builtin_prefetch(look), __builtin_prefetch(look + 64), __builtin_prefetch(look + 128);
+                __builtin_prefetch(look), __builtin_prefetch(look + 64), __builtin_prefetch(look + 128), __builtin_prefetch(look + sizeof(SKLook) - 1);
         const Item& item = items_[i];
         Drawn& drawn = ordered_[slots_[i]];
         drawn = {nullptr, 0, 0, 0, 0, i, toByte(item.alpha)};
