@@ -137,22 +137,50 @@ void SKRenderer::fill(Band& band)
     band.work.filledBytes += std::uint64_t(band.x1 - band.x0) * std::uint64_t(band.y1 - band.y0) * 4;
 }
 
-void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool filled)
+void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool filled, std::vector<std::uint32_t>& order)
 {
-    if (filled) fill(band);
-    for (std::size_t k = from; k < to; ++k) {
-        if (ordered_[k].y1 <= band.y0 || ordered_[k].y0 >= band.y1) continue;
-        // Sprites are many and small, and their pixels rarely in cache: ask for them early.
-        if (k + 8 < to && ordered_[k + 8].sprite) __builtin_prefetch(ordered_[k + 8].sprite);
-        if (k + 4 < to && ordered_[k + 4].sprite) {
-            // The whole of a small sprite: its rows and pixels lie in one block.
-            const SpriteCache::Sprite& next = *ordered_[k + 4].sprite;
-            const char* at = reinterpret_cast<const char*>(next.rows);
-            const char* end = reinterpret_cast<const char*>(next.pixels + std::ptrdiff_t(next.width) * next.height);
-            for (int line = 0; at < end && line < 24; ++line, at += 64) __builtin_prefetch(at);
+    if (band.x0 >= band.x1 || band.y0 >= band.y1) return;
+    constexpr int maxStrips = 64;
+    const int height = band.y1 - band.y0;
+    const std::uint64_t bytes = std::uint64_t(band.x1 - band.x0) * std::uint64_t(height) * 4;
+    const int strips = tracking_ || bytes <= stripsFrom_
+                           ? 1
+                           : int(std::min<std::uint64_t>({(bytes + stripBytes - 1) / stripBytes, maxStrips, std::uint64_t(height)}));
+    const int rows = (height + strips - 1) / strips;
+
+    // The sprites by strip, in drawing order within each: counted, then placed.
+    std::uint32_t start[maxStrips + 1] = {};
+    auto forEachStrip = [&](const Drawn& d, auto visit) {
+        if (!d.sprite || d.y1 <= band.y0 || d.y0 >= band.y1) return;
+        int last = (std::min(d.y1, band.y1) - 1 - band.y0) / rows;
+        for (int s = (std::max(d.y0, band.y0) - band.y0) / rows; s <= last; ++s) visit(s);
+    };
+    for (std::size_t k = from; k < to; ++k) forEachStrip(ordered_[k], [&](int s) { ++start[s + 1]; });
+    for (int s = 1; s <= strips; ++s) start[s] += start[s - 1];
+    order.resize(start[strips]);
+    std::uint32_t at[maxStrips];
+    std::copy(start, start + strips, at);
+    for (std::size_t k = from; k < to; ++k) forEachStrip(ordered_[k], [&](int s) { order[at[s]++] = std::uint32_t(k); });
+
+    for (int s = 0; s < strips; ++s) {
+        Band strip{band.x0, band.y0 + s * rows, band.x1, std::min(band.y1, band.y0 + (s + 1) * rows), {}};
+        if (strip.y0 >= strip.y1) continue;
+        if (filled) fill(strip);
+        for (std::uint32_t i = start[s], end = start[s + 1]; i < end; ++i) {
+            // Sprites are many and small, and their pixels rarely in cache: ask for them early,
+            // the whole of a small one (its rows and pixels lie in one block).
+            if (i + 8 < end) __builtin_prefetch(ordered_[order[i + 8]].sprite);
+            if (i + 4 < end) {
+                const SpriteCache::Sprite& next = *ordered_[order[i + 4]].sprite;
+                const char* line = reinterpret_cast<const char*>(next.rows);
+                const char* last = reinterpret_cast<const char*>(next.pixels + std::ptrdiff_t(next.width) * next.height);
+                for (int n = 0; line < last && n < 24; ++n, line += 64) __builtin_prefetch(line);
+            }
+            blit(ordered_[order[i]], strip);
         }
-        if (ordered_[k].sprite) blit(ordered_[k], band);
+        band.work.addCounts(strip.work);
     }
+    band.work.strips += std::uint32_t(strips);
 }
 
 int SKRenderer::middleRow(std::size_t from, std::size_t to, std::uint64_t& pixels)
@@ -195,17 +223,17 @@ void SKRenderer::drawSprites(std::size_t from, std::size_t to)
     std::uint64_t pixels = 0;
     int middle = middleRow(from, to, pixels);
     Band upper{whole_.x0, whole_.y0, whole_.x1, middle, {}}, lower{whole_.x0, middle, whole_.x1, whole_.y1, {}};
-    Banded helped{this, from, to, &lower};
+    Banded helped{this, from, to, &lower, &order_[1]};
     auto drawLower = [](void* context) {
         auto* b = static_cast<Banded*>(context);
-        b->renderer->drawRun(b->from, b->to, *b->band, b->renderer->fillPending_);
+        b->renderer->drawRun(b->from, b->to, *b->band, b->renderer->fillPending_, *b->order);
     };
     if (pixels < bandedFrom_ || middle <= whole_.y0 || middle >= whole_.y1 || !helper_.start(drawLower, &helped)) {
-        drawRun(from, to, whole_, fillPending_);
+        drawRun(from, to, whole_, fillPending_, order_[0]);
         fillPending_ = false;
         return;
     }
-    drawRun(from, to, upper, fillPending_);
+    drawRun(from, to, upper, fillPending_, order_[0]);
     helper_.finish();
     fillPending_ = false;
     work_.bands = 2;

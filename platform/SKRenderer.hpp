@@ -43,6 +43,7 @@ public:
     struct Work {
         std::uint64_t solidPixels, fadedPixels, particlePixels, textPixels, filledBytes;
         std::uint32_t sprites, drawnByCairo;
+        std::uint32_t strips; // the pieces sprites were drawn in, a band drawn undivided counting one
         double placeMs, fillMs, drawMs;
         int bands; // sprites drawn as one, or in two bands on two threads
 
@@ -52,6 +53,7 @@ public:
             solidPixels += other.solidPixels, fadedPixels += other.fadedPixels;
             particlePixels += other.particlePixels, textPixels += other.textPixels;
             filledBytes += other.filledBytes, sprites += other.sprites, drawnByCairo += other.drawnByCairo;
+            strips += other.strips;
         }
     };
     [[nodiscard]] const Work& work() const { return work_; }
@@ -60,6 +62,13 @@ public:
     // this many pixels of them: below that, waking a thread costs more than it saves.
     static constexpr std::uint64_t bandedByDefault = 300000;
     void setBandedFrom(std::uint64_t pixels) { bandedFrom_ = pixels; }
+    // A band drawn whole that is larger than this many bytes is drawn a strip of about
+    // stripBytes at a time, so its pixels stay in the core's cache from their fill to their last
+    // sprite: a large frame's pixels would otherwise be fetched back from memory by each sprite.
+    // Smaller bands gain little and lose to the sprites cut at the strips' edges.
+    static constexpr std::uint64_t stripsByDefault = std::uint64_t(4) << 20;
+    static constexpr std::uint64_t stripBytes = std::uint64_t(512) << 10;
+    void setStripsFrom(std::uint64_t bytes) { stripsFrom_ = bytes; }
 
     // Copies a look's sprite with its origin at a point of the node whose context this is, times
     // a tint (a white look takes the tint's colour; its alpha is the opacity), over what is
@@ -94,6 +103,7 @@ private:
         SKRenderer* renderer;
         std::size_t from, to;
         Band* band;
+        std::vector<std::uint32_t>* order;
     };
 
     void collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth);
@@ -110,7 +120,9 @@ private:
     void blit(const Drawn& drawn, Band& band);
     // The sprites of ordered_[from, to), in bands when there is enough of them.
     void drawSprites(std::size_t from, std::size_t to);
-    void drawRun(std::size_t from, std::size_t to, Band& band, bool filled);
+    // Those of them inside the band, in strips when it is large and drawn whole; order is the
+    // drawing thread's own list of what each strip draws.
+    void drawRun(std::size_t from, std::size_t to, Band& band, bool filled, std::vector<std::uint32_t>& order);
     // The background over a band, straight into the pixels.
     void fill(Band& band);
     // Whether the scene's rect, through this transform, covers every pixel sprites may go to.
@@ -136,6 +148,8 @@ private:
     bool fillPending_ = false; // the background is still to be filled, by whoever draws first
     HelperThread helper_;
     std::uint64_t bandedFrom_ = bandedByDefault;
+    std::uint64_t stripsFrom_ = stripsByDefault;
+    std::vector<std::uint32_t> order_[2]; // this thread's and the helper's, for drawRun
 
     Work work_{};
     Damage damage_;
