@@ -137,6 +137,25 @@ void SKRenderer::fill(Band& band)
     band.work.filledBytes += std::uint64_t(band.x1 - band.x0) * std::uint64_t(band.y1 - band.y0) * 4;
 }
 
+template <typename At>
+void SKRenderer::drawEach(std::size_t count, At at, Band& band)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const Drawn& drawn = ordered_[at(i)];
+        if (!drawn.sprite || drawn.y1 <= band.y0 || drawn.y0 >= band.y1) continue;
+        // Sprites are many and small, and their pixels rarely in cache: ask for them early, the
+        // whole of a small one (its rows and pixels lie in one block).
+        if (i + 8 < count && ordered_[at(i + 8)].sprite) __builtin_prefetch(ordered_[at(i + 8)].sprite);
+        if (i + 4 < count && ordered_[at(i + 4)].sprite) {
+            const SpriteCache::Sprite& next = *ordered_[at(i + 4)].sprite;
+            const char* line = reinterpret_cast<const char*>(next.rows);
+            const char* end = reinterpret_cast<const char*>(next.pixels + std::ptrdiff_t(next.width) * next.height);
+            for (int n = 0; line < end && n < 24; ++n, line += 64) __builtin_prefetch(line);
+        }
+        blit(drawn, band);
+    }
+}
+
 void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool filled, std::vector<std::uint32_t>& order)
 {
     if (band.x0 >= band.x1 || band.y0 >= band.y1) return;
@@ -146,9 +165,15 @@ void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool fill
     const int strips = tracking_ || bytes <= stripsFrom_
                            ? 1
                            : int(std::min<std::uint64_t>({(bytes + stripBytes - 1) / stripBytes, maxStrips, std::uint64_t(height)}));
-    const int rows = (height + strips - 1) / strips;
+    band.work.strips += std::uint32_t(strips);
+    if (strips == 1) {
+        if (filled) fill(band);
+        drawEach(to - from, [from](std::size_t i) { return from + i; }, band);
+        return;
+    }
 
     // The sprites by strip, in drawing order within each: counted, then placed.
+    const int rows = (height + strips - 1) / strips;
     std::uint32_t start[maxStrips + 1] = {};
     auto forEachStrip = [&](const Drawn& d, auto visit) {
         if (!d.sprite || d.y1 <= band.y0 || d.y0 >= band.y1) return;
@@ -166,21 +191,10 @@ void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool fill
         Band strip{band.x0, band.y0 + s * rows, band.x1, std::min(band.y1, band.y0 + (s + 1) * rows), {}};
         if (strip.y0 >= strip.y1) continue;
         if (filled) fill(strip);
-        for (std::uint32_t i = start[s], end = start[s + 1]; i < end; ++i) {
-            // Sprites are many and small, and their pixels rarely in cache: ask for them early,
-            // the whole of a small one (its rows and pixels lie in one block).
-            if (i + 8 < end) __builtin_prefetch(ordered_[order[i + 8]].sprite);
-            if (i + 4 < end) {
-                const SpriteCache::Sprite& next = *ordered_[order[i + 4]].sprite;
-                const char* line = reinterpret_cast<const char*>(next.rows);
-                const char* last = reinterpret_cast<const char*>(next.pixels + std::ptrdiff_t(next.width) * next.height);
-                for (int n = 0; line < last && n < 24; ++n, line += 64) __builtin_prefetch(line);
-            }
-            blit(ordered_[order[i]], strip);
-        }
+        const std::uint32_t* first = order.data() + start[s];
+        drawEach(start[s + 1] - start[s], [first](std::size_t i) { return first[i]; }, strip);
         band.work.addCounts(strip.work);
     }
-    band.work.strips += std::uint32_t(strips);
 }
 
 int SKRenderer::middleRow(std::size_t from, std::size_t to, std::uint64_t& pixels)
