@@ -137,12 +137,17 @@ void SKRenderer::fill(Band& band)
     band.work.filledBytes += std::uint64_t(band.x1 - band.x0) * std::uint64_t(band.y1 - band.y0) * 4;
 }
 
+bool SKRenderer::reaches(const Drawn& drawn, const Band& band)
+{
+    return drawn.sprite && drawn.y1 > band.y0 && drawn.y0 < band.y1;
+}
+
 template <typename At>
 void SKRenderer::drawEach(std::size_t count, At at, Band& band)
 {
     for (std::size_t i = 0; i < count; ++i) {
         const Drawn& drawn = ordered_[at(i)];
-        if (!drawn.sprite || drawn.y1 <= band.y0 || drawn.y0 >= band.y1) continue;
+        if (!reaches(drawn, band)) continue;
         // Sprites are many and small, and their pixels rarely in cache: ask for them early, the
         // whole of a small one (its rows and pixels lie in one block).
         if (i + 8 < count && ordered_[at(i + 8)].sprite) __builtin_prefetch(ordered_[at(i + 8)].sprite);
@@ -162,9 +167,8 @@ void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool fill
     constexpr int maxStrips = 64;
     const int height = band.y1 - band.y0;
     const std::uint64_t bytes = std::uint64_t(band.x1 - band.x0) * std::uint64_t(height) * 4;
-    const int strips = tracking_ || bytes <= stripsFrom_
-                           ? 1
-                           : int(std::min<std::uint64_t>({(bytes + stripBytes - 1) / stripBytes, maxStrips, std::uint64_t(height)}));
+    const std::uint64_t wanted = tracking_ || bytes <= stripsFrom_ ? 1 : (bytes + stripBytes - 1) / stripBytes;
+    const int strips = int(std::min<std::uint64_t>({wanted, maxStrips, std::uint64_t(height)}));
     band.work.strips += std::uint32_t(strips);
     if (strips == 1) {
         if (filled) fill(band);
@@ -176,7 +180,7 @@ void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool fill
     const int rows = (height + strips - 1) / strips;
     std::uint32_t start[maxStrips + 1] = {};
     auto forEachStrip = [&](const Drawn& d, auto visit) {
-        if (!d.sprite || d.y1 <= band.y0 || d.y0 >= band.y1) return;
+        if (!reaches(d, band)) return;
         int last = (std::min(d.y1, band.y1) - 1 - band.y0) / rows;
         for (int s = (std::max(d.y0, band.y0) - band.y0) / rows; s <= last; ++s) visit(s);
     };
@@ -285,8 +289,10 @@ void SKRenderer::placeItems(bool sprites)
             __builtin_prefetch(node), __builtin_prefetch(node + 64), __builtin_prefetch(node + 128);
         }
         if (i + 8 < count)
-            if (const auto* look = reinterpret_cast<const char*>(items_[i + 8].node->look_.get()))
-                __builtin_prefetch(look), __builtin_prefetch(look + 64), __builtin_prefetch(look + 128), __builtin_prefetch(look + sizeof(SKLook) - 1);
+            if (const auto* look = reinterpret_cast<const char*>(items_[i + 8].node->look_.get())) {
+                __builtin_prefetch(look), __builtin_prefetch(look + 64), __builtin_prefetch(look + 128);
+                __builtin_prefetch(look + sizeof(SKLook) - 1); // the sprite row's end, wherever lines begin
+            }
         const Item& item = items_[i];
         Drawn& drawn = ordered_[slots_[i]];
         drawn = {nullptr, 0, 0, 0, 0, i, toByte(item.alpha)};

@@ -123,6 +123,8 @@ private:
     // Those of them inside the band, in strips when it is large and drawn whole; order is the
     // drawing thread's own list of what each strip draws.
     void drawRun(std::size_t from, std::size_t to, Band& band, bool filled, std::vector<std::uint32_t>& order);
+    // Whether it is a sprite whose rows reach into the band.
+    [[nodiscard]] static bool reaches(const Drawn& drawn, const Band& band);
     // The sprites of ordered_[at(0)], …, ordered_[at(count - 1)] that reach into the band.
     template <typename At> void drawEach(std::size_t count, At at, Band& band);
     // The background over a band, straight into the pixels.
