@@ -316,9 +316,9 @@ struct Model {
         std::vector<std::uint32_t> copy(target.size());
         double copyCeiling = fastest([&] { std::memcpy(copy.data(), target.data(), target.size() * 4); });
 
-        std::printf("model: per frame, the mean of %d; blender %s; sprites in %s, %.0f strips\n", frames,
+        std::printf("model: per frame, the mean of %d; blender %s; sprites in %s, %.0f tiles\n", frames,
                     std::string(blend::name(blend::path())).c_str(), draw.bands > frames ? "two bands" : "one band",
-                    draw.strips / n);
+                    draw.tiles / n);
         std::printf("  %-56s %8.3f ms\n",
                     (std::to_string(contacts.bodies / frames) + " bodies, " + std::to_string(contacts.binned / frames) +
                      " in cells, " + std::to_string(contacts.compared / frames) + " pairs compared; update, actions")

@@ -142,17 +142,16 @@ bool SKRenderer::reaches(const Drawn& drawn, const Band& band)
     return drawn.sprite && drawn.y1 > band.y0 && drawn.y0 < band.y1;
 }
 
-template <typename At>
-void SKRenderer::drawEach(std::size_t count, At at, Band& band)
+void SKRenderer::drawEach(const Drawn* first, std::size_t count, Band& band)
 {
     for (std::size_t i = 0; i < count; ++i) {
-        const Drawn& drawn = ordered_[at(i)];
+        const Drawn& drawn = first[i];
         if (!reaches(drawn, band)) continue;
         // Sprites are many and small, and their pixels rarely in cache: ask for them early, the
         // whole of a small one (its rows and pixels lie in one block).
-        if (i + 8 < count && ordered_[at(i + 8)].sprite) __builtin_prefetch(ordered_[at(i + 8)].sprite);
-        if (i + 4 < count && ordered_[at(i + 4)].sprite) {
-            const SpriteCache::Sprite& next = *ordered_[at(i + 4)].sprite;
+        if (i + 8 < count && first[i + 8].sprite) __builtin_prefetch(first[i + 8].sprite);
+        if (i + 4 < count && first[i + 4].sprite) {
+            const SpriteCache::Sprite& next = *first[i + 4].sprite;
             const char* line = reinterpret_cast<const char*>(next.rows);
             const char* end = reinterpret_cast<const char*>(next.pixels + std::ptrdiff_t(next.width) * next.height);
             for (int n = 0; line < end && n < 24; ++n, line += 64) __builtin_prefetch(line);
@@ -161,43 +160,56 @@ void SKRenderer::drawEach(std::size_t count, At at, Band& band)
     }
 }
 
-void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool filled, std::vector<std::uint32_t>& order)
+void SKRenderer::drawRun(std::size_t from, std::size_t to, Band& band, bool filled, std::vector<Drawn>& order)
 {
     if (band.x0 >= band.x1 || band.y0 >= band.y1) return;
-    constexpr int maxStrips = 64;
-    const int height = band.y1 - band.y0;
-    const std::uint64_t bytes = std::uint64_t(band.x1 - band.x0) * std::uint64_t(height) * 4;
-    const std::uint64_t wanted = tracking_ || bytes <= stripsFrom_ ? 1 : (bytes + stripBytes - 1) / stripBytes;
-    const int strips = int(std::min<std::uint64_t>({wanted, maxStrips, std::uint64_t(height)}));
-    band.work.strips += std::uint32_t(strips);
-    if (strips == 1) {
+    const int width = band.x1 - band.x0, height = band.y1 - band.y0;
+    const std::uint64_t bytes = std::uint64_t(width) * std::uint64_t(height) * 4;
+    if (tracking_ || bytes <= tilesFrom_) {
+        band.work.tiles += 1;
         if (filled) fill(band);
-        drawEach(to - from, [from](std::size_t i) { return from + i; }, band);
+        drawEach(ordered_.data() + from, to - from, band);
         return;
     }
 
-    // The sprites by strip, in drawing order within each: counted, then placed.
-    const int rows = (height + strips - 1) / strips;
-    std::uint32_t start[maxStrips + 1] = {};
-    auto forEachStrip = [&](const Drawn& d, auto visit) {
-        if (!reaches(d, band)) return;
-        int last = (std::min(d.y1, band.y1) - 1 - band.y0) / rows;
-        for (int s = (std::max(d.y0, band.y0) - band.y0) / rows; s <= last; ++s) visit(s);
-    };
-    for (std::size_t k = from; k < to; ++k) forEachStrip(ordered_[k], [&](int s) { ++start[s + 1]; });
-    for (int s = 1; s <= strips; ++s) start[s] += start[s - 1];
-    order.resize(start[strips]);
-    std::uint32_t at[maxStrips];
-    std::copy(start, start + strips, at);
-    for (std::size_t k = from; k < to; ++k) forEachStrip(ordered_[k], [&](int s) { order[at[s]++] = std::uint32_t(k); });
+    // Tiles about as wide as they are high, so few sprites are cut at their edges.
+    constexpr int maxTiles = 256;
+    const int side = std::max(16, int(std::sqrt(double(tileBytes / 4))));
+    const int columns = std::clamp((width + side / 2) / side, 1, 16);
+    const int tileWidth = (width + columns - 1) / columns;
+    const int rowsEach = int(std::max<std::uint64_t>(1, tileBytes / 4 / std::uint64_t(tileWidth)));
+    const int tileRows = std::clamp((height + rowsEach - 1) / rowsEach, 1, std::min(height, maxTiles / columns));
+    const int tileHeight = (height + tileRows - 1) / tileRows;
+    const int tiles = columns * tileRows;
+    band.work.tiles += std::uint32_t(tiles);
 
-    for (int s = 0; s < strips; ++s) {
-        Band strip{band.x0, band.y0 + s * rows, band.x1, std::min(band.y1, band.y0 + (s + 1) * rows), {}};
-        if (strip.y0 >= strip.y1) continue;
-        if (filled) fill(strip);
-        const std::uint32_t* first = order.data() + start[s];
-        drawEach(start[s + 1] - start[s], [first](std::size_t i) { return first[i]; }, strip);
-        band.work.addCounts(strip.work);
+    // The sprites by tile, in drawing order within each: counted, then copied, so each tile reads
+    // its own in one sweep.
+    std::uint32_t start[maxTiles + 1] = {};
+    auto forEachTile = [&](const Drawn& d, auto visit) {
+        if (!reaches(d, band)) return;
+        int x0 = std::max(d.x0, band.x0), x1 = std::min(d.x1, band.x1);
+        if (x0 >= x1) return;
+        int c0 = (x0 - band.x0) / tileWidth, c1 = (x1 - 1 - band.x0) / tileWidth;
+        int r0 = (std::max(d.y0, band.y0) - band.y0) / tileHeight, r1 = (std::min(d.y1, band.y1) - 1 - band.y0) / tileHeight;
+        for (int r = r0; r <= r1; ++r)
+            for (int c = c0; c <= c1; ++c) visit(r * columns + c);
+    };
+    for (std::size_t k = from; k < to; ++k) forEachTile(ordered_[k], [&](int t) { ++start[t + 1]; });
+    for (int t = 1; t <= tiles; ++t) start[t] += start[t - 1];
+    order.resize(start[tiles]);
+    std::uint32_t at[maxTiles];
+    std::copy(start, start + tiles, at);
+    for (std::size_t k = from; k < to; ++k) forEachTile(ordered_[k], [&](int t) { order[at[t]++] = ordered_[k]; });
+
+    for (int t = 0; t < tiles; ++t) {
+        int r = t / columns, c = t % columns;
+        Band tile{band.x0 + c * tileWidth, band.y0 + r * tileHeight, std::min(band.x1, band.x0 + (c + 1) * tileWidth),
+                  std::min(band.y1, band.y0 + (r + 1) * tileHeight), {}};
+        if (tile.x0 >= tile.x1 || tile.y0 >= tile.y1) continue;
+        if (filled) fill(tile);
+        drawEach(order.data() + start[t], start[t + 1] - start[t], tile);
+        band.work.addCounts(tile.work);
     }
 }
 

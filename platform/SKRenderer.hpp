@@ -43,7 +43,7 @@ public:
     struct Work {
         std::uint64_t solidPixels, fadedPixels, particlePixels, textPixels, filledBytes;
         std::uint32_t sprites, drawnByCairo;
-        std::uint32_t strips; // the pieces sprites were drawn in, a band drawn undivided counting one
+        std::uint32_t tiles; // the pieces sprites were drawn in, a band drawn undivided counting one
         double placeMs, fillMs, drawMs;
         int bands; // sprites drawn as one, or in two bands on two threads
 
@@ -53,7 +53,7 @@ public:
             solidPixels += other.solidPixels, fadedPixels += other.fadedPixels;
             particlePixels += other.particlePixels, textPixels += other.textPixels;
             filledBytes += other.filledBytes, sprites += other.sprites, drawnByCairo += other.drawnByCairo;
-            strips += other.strips;
+            tiles += other.tiles;
         }
     };
     [[nodiscard]] const Work& work() const { return work_; }
@@ -62,13 +62,14 @@ public:
     // this many pixels of them: below that, waking a thread costs more than it saves.
     static constexpr std::uint64_t bandedByDefault = 300000;
     void setBandedFrom(std::uint64_t pixels) { bandedFrom_ = pixels; }
-    // A band drawn whole that is larger than this many bytes is drawn a strip of about
-    // stripBytes at a time, so its pixels stay in the core's cache from their fill to their last
-    // sprite: a large frame's pixels would otherwise be fetched back from memory by each sprite.
-    // Smaller bands gain little and lose to the sprites cut at the strips' edges.
-    static constexpr std::uint64_t stripsByDefault = std::uint64_t(4) << 20;
-    static constexpr std::uint64_t stripBytes = std::uint64_t(512) << 10;
-    void setStripsFrom(std::uint64_t bytes) { stripsFrom_ = bytes; }
+    // A band drawn whole that is larger than this many bytes (a core's cache, about) is filled
+    // and drawn a tile of about tileBytes at a time, so its pixels stay in the cache from their
+    // fill to their last sprite: a large frame's pixels would otherwise be fetched back from
+    // memory by each sprite. Smaller bands stay in the cache anyway, and would only lose to the
+    // sprites cut at the tiles' edges.
+    static constexpr std::uint64_t tilesByDefault = std::uint64_t(1) << 20;
+    static constexpr std::uint64_t tileBytes = std::uint64_t(256) << 10;
+    void setTilesFrom(std::uint64_t bytes) { tilesFrom_ = bytes; }
 
     // Copies a look's sprite with its origin at a point of the node whose context this is, times
     // a tint (a white look takes the tint's colour; its alpha is the opacity), over what is
@@ -103,7 +104,7 @@ private:
         SKRenderer* renderer;
         std::size_t from, to;
         Band* band;
-        std::vector<std::uint32_t>* order;
+        std::vector<Drawn>* order;
     };
 
     void collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth);
@@ -120,13 +121,13 @@ private:
     void blit(const Drawn& drawn, Band& band);
     // The sprites of ordered_[from, to), in bands when there is enough of them.
     void drawSprites(std::size_t from, std::size_t to);
-    // Those of them inside the band, in strips when it is large and drawn whole; order is the
-    // drawing thread's own list of what each strip draws.
-    void drawRun(std::size_t from, std::size_t to, Band& band, bool filled, std::vector<std::uint32_t>& order);
+    // Those of them inside the band, in tiles when it is large and drawn whole; order is the
+    // drawing thread's own list of what each tile draws.
+    void drawRun(std::size_t from, std::size_t to, Band& band, bool filled, std::vector<Drawn>& order);
     // Whether it is a sprite whose rows reach into the band.
     [[nodiscard]] static bool reaches(const Drawn& drawn, const Band& band);
-    // The sprites of ordered_[at(0)], …, ordered_[at(count - 1)] that reach into the band.
-    template <typename At> void drawEach(std::size_t count, At at, Band& band);
+    // The sprites of first[0, count) that reach into the band.
+    void drawEach(const Drawn* first, std::size_t count, Band& band);
     // The background over a band, straight into the pixels.
     void fill(Band& band);
     // Whether the scene's rect, through this transform, covers every pixel sprites may go to.
@@ -152,8 +153,8 @@ private:
     bool fillPending_ = false; // the background is still to be filled, by whoever draws first
     HelperThread helper_;
     std::uint64_t bandedFrom_ = bandedByDefault;
-    std::uint64_t stripsFrom_ = stripsByDefault;
-    std::vector<std::uint32_t> order_[2]; // this thread's and the helper's, for drawRun
+    std::uint64_t tilesFrom_ = tilesByDefault;
+    std::vector<Drawn> order_[2]; // this thread's and the helper's, for drawRun
 
     Work work_{};
     Damage damage_;

@@ -69,19 +69,22 @@ TEST(Golden, DemonstrationFramesLookAsTheirPictures)
     EXPECT_TRUE(matchesGolden(plain.surface(), "demo-plain.png"));
 }
 
-// In two bands on two threads, and each band in strips (forced here even where a frame is
+// In two bands on two threads, and each band in tiles (forced here even where a frame is
 // small): the same frames as drawn whole on one thread.
-TEST(SKRenderer, SpritesDrawnInBandsAndStripsGiveTheSameFramesAsDrawnWhole)
+TEST(SKRenderer, SpritesDrawnInBandsAndTilesGiveTheSameFramesAsDrawnWhole)
 {
     Stage s;
     auto mover = s.square({100, 100}, 30, SKColor::whiteColor(), 3);
+    // A sprite starting and ending at every column and every row, so each tile's edge cuts some.
+    for (int x = 0; x < 800; ++x) s.square({double(x), 580}, 2, SKColor::redColor(), 2);
+    for (int y = 0; y < 600; ++y) s.square({780, double(y)}, 2, SKColor::redColor(), 2);
     Canvas kept(800, 600), whole(800, 600, 2);
     int banded = 0;
     for (int frame = 0; frame < 30; ++frame) {
         s.step(); // bursts: particles drawn between sprites, so the bands meet at each of them
         mover->setPosition({100 + frame * 17.3, 100 + frame * 13.1});
         s.view.renderer().setBandedFrom(0);
-        s.view.renderer().setStripsFrom(0);
+        s.view.renderer().setTilesFrom(0);
         const auto* damage = s.view.render(kept.cr(), 1, frame % 10 != 0); // in parts, and whole now and then
         banded += s.view.renderer().work().bands == 2;
         std::uint64_t damaged = 0;
@@ -91,22 +94,22 @@ TEST(SKRenderer, SpritesDrawnInBandsAndStripsGiveTheSameFramesAsDrawnWhole)
         s.view.render(whole.cr(), 2);
         banded += s.view.renderer().work().bands == 2;
         SKRenderer::Work inBands = s.view.renderer().work();
-        EXPECT_GE(inBands.strips, 1600u * 1200 * 4 / SKRenderer::stripBytes) << "frame " << frame;
+        EXPECT_GE(inBands.tiles, 1600u * 1200 * 4 / SKRenderer::tileBytes) << "frame " << frame;
         s.view.renderer().setBandedFrom(SKRenderer::bandedByDefault);
-        s.view.renderer().setStripsFrom(UINT64_MAX);
+        s.view.renderer().setTilesFrom(UINT64_MAX);
         ASSERT_EQ(kept.differingPixels(s.draw()), 0) << "frame " << frame;
         ASSERT_EQ(whole.differingPixels(s.draw(2)), 0) << "frame " << frame << " at 2 pixels a point";
         // What a frame did is counted once, whichever way it was drawn.
         const SKRenderer::Work& onOne = s.view.renderer().work();
         EXPECT_EQ(onOne.bands, 1);
-        EXPECT_GT(inBands.strips, onOne.strips);
+        EXPECT_GT(inBands.tiles, onOne.tiles);
         EXPECT_EQ(std::tuple(inBands.sprites, inBands.solidPixels, inBands.fadedPixels, inBands.particlePixels,
                              inBands.textPixels, inBands.filledBytes),
                   std::tuple(onOne.sprites, onOne.solidPixels, onOne.fadedPixels, onOne.particlePixels,
                              onOne.textPixels, std::uint64_t(1600 * 1200 * 4)));
     }
     EXPECT_EQ(banded, 60);
-    s.view.renderer().setStripsFrom(SKRenderer::stripsByDefault);
+    s.view.renderer().setTilesFrom(SKRenderer::tilesByDefault);
 }
 
 // A scene lower than its view fills its own rect only: black above it.
