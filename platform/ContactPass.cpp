@@ -29,12 +29,12 @@ void ContactPass::gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat y
     const auto& children = node.children();
     for (std::size_t i = 0; i < children.size(); ++i) {
         // Nodes, then their bodies, are rarely in cache: ask for them early.
-        if (i + 8 < children.size()) {
-            const auto* next = reinterpret_cast<const char*>(children[i + 8].get());
-            __builtin_prefetch(next), __builtin_prefetch(next + 64);
+        if (i + 16 < children.size()) {
+            const auto* next = reinterpret_cast<const char*>(children[i + 16].get());
+            __builtin_prefetch(next), __builtin_prefetch(next + 64), __builtin_prefetch(next + 151);
         }
-        if (i + 4 < children.size())
-            if (const auto* body = reinterpret_cast<const char*>(children[i + 4]->physicsBody().get()))
+        if (i + 8 < children.size())
+            if (const auto* body = reinterpret_cast<const char*>(children[i + 8]->physicsBody().get()))
                 __builtin_prefetch(body), __builtin_prefetch(body + 31);
         const auto& child = children[i];
         CGPoint p = child->position();

@@ -36,7 +36,14 @@ std::uint8_t toByte(double v) { return std::uint8_t(std::clamp(v, 0.0, 1.0) * 25
 
 void SKRenderer::collect(const SKNode& node, const cairo_matrix_t& parent, double alpha, double depth)
 {
-    for (const auto& child : node.children()) {
+    const auto& children = node.children();
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        // Nodes are rarely in cache: ask for what this reads of them early.
+        if (i + 8 < children.size()) {
+            const auto* next = reinterpret_cast<const char*>(children[i + 8].get());
+            __builtin_prefetch(next), __builtin_prefetch(next + 64), __builtin_prefetch(next + 100);
+        }
+        const auto& child = children[i];
         // A zero scale collapses the subtree (and would break cairo's matrix).
         if (child->isHidden() || child->xScale() == 0 || child->yScale() == 0) continue;
         double childAlpha = alpha * child->alpha();
@@ -299,6 +306,7 @@ void SKRenderer::placeItems(bool sprites)
         if (i + 16 < count) {
             const auto* node = reinterpret_cast<const char*>(items_[i + 16].node);
             __builtin_prefetch(node), __builtin_prefetch(node + 64), __builtin_prefetch(node + 128);
+            __builtin_prefetch(node + 207);
         }
         if (i + 8 < count)
             if (const auto* look = reinterpret_cast<const char*>(items_[i + 8].node->look_.get())) {
@@ -332,11 +340,14 @@ void SKRenderer::placeItems(bool sprites)
     }
     // The sprites' offsets and sizes in a pass of their own: their memory is rarely in cache, and
     // a short loop has many of them on the way at once.
-    for (Drawn& drawn : ordered_)
+    for (std::size_t k = 0; k < ordered_.size(); ++k) {
+        if (k + 16 < ordered_.size() && ordered_[k + 16].sprite) __builtin_prefetch(ordered_[k + 16].sprite);
+        Drawn& drawn = ordered_[k];
         if (const SpriteCache::Sprite* sprite = drawn.sprite) {
             drawn.x0 += sprite->offsetX, drawn.y0 += sprite->offsetY;
             drawn.x1 = drawn.x0 + sprite->width, drawn.y1 = drawn.y0 + sprite->height;
         }
+    }
 }
 
 bool SKRenderer::drawLook(const SKRenderContext& context, std::shared_ptr<const SKLook>& look, CGPoint at,
