@@ -29,7 +29,13 @@ void SKNode::addChild(std::shared_ptr<SKNode> child)
         siblings.erase(std::find(siblings.begin(), siblings.end(), child));
     }
     child->parent_ = this;
+    if (child->mayBeBusy_) markMayBeBusy();
     children_.push_back(std::move(child));
+}
+
+void SKNode::markMayBeBusy()
+{
+    for (SKNode* n = this; n && !n->mayBeBusy_; n = n->parent_) n->mayBeBusy_ = true;
 }
 
 void SKNode::removeFromParent()
@@ -187,6 +193,7 @@ void SKNode::runAction(std::shared_ptr<SKAction> action)
     if (!action) return;
     auto run = action->makeRun();
     actions_.push_back({std::move(action), std::move(run)});
+    markMayBeBusy();
 }
 
 void SKNode::removeAllActions()

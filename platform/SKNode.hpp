@@ -128,6 +128,8 @@ private:
     // The same, collecting on the way the nodes below whose bounds hold the point.
     CGRect collectHits(CGPoint point, CGFloat depth, std::vector<Hit>& hits, std::size_t& order) const;
     void cancelActionsBelow();
+    // Sets mayBeBusy_ here and above.
+    void markMayBeBusy();
 
     // What every frame reads of a node (its actions, its body, its place on the screen) comes
     // first and together, so a frame over thousands of nodes reads few cache lines of each.
@@ -140,6 +142,10 @@ private:
     bool paused_ = false;
     bool hidden_ = false;
     bool steppingActions_ = false;
+    // This node or one below may have actions or particles to step: set when one is given an
+    // action or a child, cleared by the scene's walk where it finds none; a node that is set has
+    // every node above it set too.
+    mutable bool mayBeBusy_ = true;
 
     struct RunningAction {
         std::shared_ptr<SKAction> action; // the run refers into it

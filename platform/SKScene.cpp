@@ -1,19 +1,39 @@
 #include "SKScene.hpp"
 
 template <typename Visit>
-bool SKScene::forEachBusy(const SKNode& node, Visit visit) const
+SKScene::Found SKScene::findBusy(const std::shared_ptr<SKNode>& node, Visit& visit) const
 {
-    for (auto& child : node.children()) {
-        if (child->isPaused()) continue;
-        if ((child->hasActions() || child->simulates()) && visit(child)) return true;
-        if (!child->children().empty() && forEachBusy(*child, visit)) return true;
+    if (!node->mayBeBusy_) return Found::idle;
+    if (node->isPaused()) return Found::busy; // kept as it is, for when it resumes
+    bool busy = node->hasActions() || node->simulates();
+    if (busy && visit(node)) return Found::stopped;
+    for (auto& child : node->children()) {
+        Found below = findBusy(child, visit);
+        if (below == Found::stopped) return Found::stopped;
+        busy |= below == Found::busy;
     }
+    node->mayBeBusy_ = busy;
+    return busy ? Found::busy : Found::idle;
+}
+
+template <typename Visit>
+bool SKScene::forEachBusy(Visit visit) const
+{
+    // A scene with nothing to step (a crowd moved by its own update) reads none of its nodes.
+    if (!mayBeBusy_) return false;
+    bool busy = false;
+    for (auto& child : children()) {
+        Found found = findBusy(child, visit);
+        if (found == Found::stopped) return true;
+        busy |= found == Found::busy;
+    }
+    mayBeBusy_ = busy;
     return false;
 }
 
 bool SKScene::isIdle() const
 {
-    return !updates() && (isPaused() || (!hasActions() && !forEachBusy(*this, [](auto&) { return true; })));
+    return !updates() && (isPaused() || (!hasActions() && !forEachBusy([](auto&) { return true; })));
 }
 
 SKScene::SKScene() = default;
@@ -33,7 +53,7 @@ void SKScene::evaluateActions(double dt, const SKActionContext& context)
     stepping_.clear();
     if (!isPaused()) {
         stepActions(dt, context);
-        forEachBusy(*this, [this](const std::shared_ptr<SKNode>& node) {
+        forEachBusy([this](const std::shared_ptr<SKNode>& node) {
             stepping_.push_back(node);
             return false;
         });

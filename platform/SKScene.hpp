@@ -77,8 +77,12 @@ private:
     friend class SKView;
 
     // Calls visit(node) for each node below with actions or particles to step and no paused node
-    // above it, until visit returns true; true then.
-    template <typename Visit> bool forEachBusy(const SKNode& node, Visit visit) const;
+    // above it, in tree order, until visit returns true; true then.
+    template <typename Visit> bool forEachBusy(Visit visit) const;
+    enum class Found { idle, busy, stopped };
+    // The same for a node and what is below it; passes over what may not be busy, and marks as
+    // idle what it finds so.
+    template <typename Visit> Found findBusy(const std::shared_ptr<SKNode>& node, Visit& visit) const;
 
     CGSize size_{1, 1};
     SKSceneScaleMode scaleMode_ = SKSceneScaleMode::asIs;

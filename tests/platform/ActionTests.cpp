@@ -52,3 +52,44 @@ TEST(SKAction, ANodeTakenOutEndsItsActionsAndThoseBelowIt)
         scene->removeAllChildren();
     }
 }
+
+// A frame passes over what it found with nothing to step; whatever is given work later (an
+// action deep down, a busy subtree moved under idle nodes, a paused one resumed) is stepped
+// from the next frame on, and the scene is idle only while nothing is.
+TEST(SKAction, WorkGivenBelowNodesFoundIdleIsSteppedFromTheNextFrame)
+{
+    struct Quiet : SKScene {
+        Quiet() : SKScene(CGSize{800, 600}) {}
+        [[nodiscard]] bool updates() const override { return false; }
+    };
+    auto scene = std::make_shared<Quiet>();
+    auto parent = SKNode::node(), child = SKNode::node(), leaf = SKNode::node(), mover = SKNode::node();
+    scene->addChild(parent), parent->addChild(child), child->addChild(leaf);
+    int leafRuns = 0, moverRuns = 0;
+    auto step = [&] { scene->evaluateActions(1.0 / 60, {}); };
+    step(), step();
+    EXPECT_TRUE(scene->isIdle());
+
+    leaf->runAction(SKAction::runBlock([&] { ++leafRuns; }));
+    EXPECT_FALSE(scene->isIdle());
+    step(), step();
+    EXPECT_EQ(leafRuns, 1);
+    EXPECT_TRUE(scene->isIdle());
+
+    // Busy under the scene, then moved below the idle ones.
+    mover->runAction(SKAction::repeatActionForever(SKAction::runBlock([&] { ++moverRuns; })));
+    scene->addChild(mover);
+    step();
+    leaf->addChild(mover);
+    step();
+    EXPECT_EQ(moverRuns, 2);
+
+    parent->setPaused(true);
+    step(), step();
+    EXPECT_EQ(moverRuns, 2);
+    EXPECT_TRUE(scene->isIdle());
+    parent->setPaused(false);
+    EXPECT_FALSE(scene->isIdle());
+    step();
+    EXPECT_EQ(moverRuns, 3);
+}
