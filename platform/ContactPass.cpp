@@ -29,13 +29,9 @@ void ContactPass::gather(SKNode& node, CGPoint origin, CGFloat xScale, CGFloat y
     const auto& children = node.children();
     for (std::size_t i = 0; i < children.size(); ++i) {
         // Nodes, then their bodies, are rarely in cache: ask for them early.
-        if (i + 16 < children.size()) {
-            const auto* next = reinterpret_cast<const char*>(children[i + 16].get());
-            __builtin_prefetch(next), __builtin_prefetch(next + 64), __builtin_prefetch(next + 151);
-        }
+        if (i + 16 < children.size()) children[i + 16]->prefetchForWalk();
         if (i + 8 < children.size())
-            if (const auto* body = reinterpret_cast<const char*>(children[i + 8]->physicsBody().get()))
-                __builtin_prefetch(body), __builtin_prefetch(body + 31);
+            if (const SKPhysicsBody* body = children[i + 8]->physicsBody().get()) body->prefetchForContacts();
         const auto& child = children[i];
         CGPoint p = child->position();
         CGPoint at{origin.x + p.x * xScale, origin.y + p.y * yScale};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CGGeometry.hpp"
+#include "Prefetch.hpp"
 
 #include <cstdint>
 #include <memory>
@@ -30,6 +31,8 @@ public:
     [[nodiscard]] std::shared_ptr<SKNode> node() const { return node_.lock(); }
     // Unique for the life of the process; tells pairs apart from frame to frame.
     [[nodiscard]] std::uint64_t identifier() const { return identifier_; }
+    // Asks early for what the contact pass reads of the body (size, identifier, masks).
+    void prefetchForContacts() const { prefetchRange(this, &contactTestBitMask_ + 1); }
 
 private:
     friend class SKNode;

@@ -39,10 +39,7 @@ void SKRenderer::collect(const SKNode& node, const cairo_matrix_t& parent, doubl
     const auto& children = node.children();
     for (std::size_t i = 0; i < children.size(); ++i) {
         // Nodes are rarely in cache: ask for what this reads of them early.
-        if (i + 8 < children.size()) {
-            const auto* next = reinterpret_cast<const char*>(children[i + 8].get());
-            __builtin_prefetch(next), __builtin_prefetch(next + 64), __builtin_prefetch(next + 100);
-        }
+        if (i + 8 < children.size()) children[i + 8]->prefetchForWalk();
         const auto& child = children[i];
         // A zero scale collapses the subtree (and would break cairo's matrix).
         if (child->isHidden() || child->xScale() == 0 || child->yScale() == 0) continue;
@@ -159,9 +156,9 @@ void SKRenderer::drawEach(const Drawn* first, std::size_t count, Band& band)
         if (i + 8 < count && first[i + 8].sprite) __builtin_prefetch(first[i + 8].sprite);
         if (i + 4 < count && first[i + 4].sprite) {
             const SpriteCache::Sprite& next = *first[i + 4].sprite;
-            const char* line = reinterpret_cast<const char*>(next.rows);
+            const char* from = reinterpret_cast<const char*>(next.rows);
             const char* end = reinterpret_cast<const char*>(next.pixels + std::ptrdiff_t(next.width) * next.height);
-            for (int n = 0; line < end && n < 24; ++n, line += 64) __builtin_prefetch(line);
+            prefetchRange(from, std::min(end, from + 24 * 64)); // a large one's first rows
         }
         blit(drawn, band);
     }
@@ -303,16 +300,9 @@ void SKRenderer::placeItems(bool sprites)
     const auto count = std::uint32_t(items_.size());
     for (std::uint32_t i = 0; i < count; ++i) {
         // A node, then its look, is rarely in cache: ask for them early.
-        if (i + 16 < count) {
-            const auto* node = reinterpret_cast<const char*>(items_[i + 16].node);
-            __builtin_prefetch(node), __builtin_prefetch(node + 64), __builtin_prefetch(node + 128);
-            __builtin_prefetch(node + 207);
-        }
+        if (i + 16 < count) items_[i + 16].node->prefetchForPlacing();
         if (i + 8 < count)
-            if (const auto* look = reinterpret_cast<const char*>(items_[i + 8].node->look_.get())) {
-                __builtin_prefetch(look), __builtin_prefetch(look + 64), __builtin_prefetch(look + 128);
-                __builtin_prefetch(look + sizeof(SKLook) - 1); // the sprite row's end, wherever lines begin
-            }
+            if (const SKLook* look = items_[i + 8].node->look_.get()) prefetchRange(look, look + 1);
         const Item& item = items_[i];
         Drawn& drawn = ordered_[slots_[i]];
         drawn = {nullptr, 0, 0, 0, 0, i, toByte(item.alpha)};
