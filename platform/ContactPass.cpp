@@ -215,8 +215,10 @@ const std::vector<ContactPass::Pair>& ContactPass::find(SKNode& root)
     touching_.clear();
     pairs_.clear();
     gather(root, {0, 0}, 1, 1);
-    // Bodies of a group that meets no group are never compared.
-    std::erase_if(proxies_, [this](const Proxy& p) { return groups_[p.group].partners.empty(); });
+    // Bodies of a group that meets no group are never compared (and the bodies not read again
+    // when every group meets one).
+    if (std::any_of(groups_.begin(), groups_.end(), [](const Group& g) { return g.partners.empty(); }))
+        std::erase_if(proxies_, [this](const Proxy& p) { return groups_[p.group].partners.empty(); });
 
     if (!proxies_.empty()) {
         binIntoGrid();
