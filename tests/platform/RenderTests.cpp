@@ -305,3 +305,46 @@ TEST(SpriteCache, LetsGoOfALookWithItsLastSprite)
     EXPECT_TRUE(first.expired()) << "kept after its sprite went";
     EXPECT_LT(cache.count(), 40u);
 }
+
+// Depths everywhere (more than the handful a scene has) are sorted rather than counted: still
+// in depth order, ties in tree order.
+TEST(SKRenderer, ManyDepthsStillDrawInDepthOrder)
+{
+    Stage s;
+    for (int i = 0; i < 80; ++i) s.square({20.0 + i * 9, 590}, 4, SKColor::whiteColor(), 100 + i);
+    s.square({660, 330}, 30, SKColor::redColor(), 50.5);  // above, though first in tree order
+    s.square({660, 330}, 50, SKColor::colorWithRed(0, 0, 1, 1), 50.25);
+    s.square({740, 330}, 30, SKColor::greenColor(), 70);  // a tie: the later one shows
+    s.square({740, 330}, 30, SKColor::yellowColor(), 70);
+    Canvas c = s.draw();
+    auto is = [](Pixel p, int r, int g, int b) { return p.r == r && p.g == g && p.b == b && p.a == 255; };
+    EXPECT_TRUE(is(c.at(660, 330), 255, 0, 0));
+    EXPECT_TRUE(is(c.at(660, 352), 0, 0, 255));
+    EXPECT_TRUE(is(c.at(740, 330), 255, 255, 0));
+}
+
+// A surface the sprites cannot write (16 bits a pixel) is drawn by cairo alone, as a surface
+// that is not an image is.
+TEST(SKRenderer, ASurfaceOfAnotherFormatIsDrawnByCairoAlone)
+{
+    auto draw = [](bool recorded) {
+        Stage s;
+        cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_RGB16_565, 800, 600);
+        cairo_surface_t* drawnOn = recorded ? cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr) : target;
+        cairo_t* cr = cairo_create(drawnOn);
+        s.view.render(cr, 1);
+        cairo_destroy(cr);
+        EXPECT_EQ(s.view.renderer().work().sprites, 0u);
+        if (recorded) {
+            cairo_t* onto = cairo_create(target);
+            cairo_set_source_surface(onto, drawnOn, 0, 0), cairo_paint(onto);
+            cairo_destroy(onto), cairo_surface_destroy(drawnOn);
+        }
+        cairo_surface_flush(target);
+        const unsigned char* data = cairo_image_surface_get_data(target);
+        std::vector<unsigned char> bytes(data, data + cairo_image_surface_get_stride(target) * 600);
+        cairo_surface_destroy(target);
+        return bytes;
+    };
+    EXPECT_EQ(draw(false), draw(true));
+}
