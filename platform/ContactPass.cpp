@@ -4,7 +4,6 @@
 #include "SKPhysicsBody.hpp"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 
 std::uint32_t ContactPass::groupFor(std::uint32_t category, std::uint32_t test)
@@ -182,8 +181,9 @@ void ContactPass::compareOversized()
     }
 }
 
-// A radix sort a byte at a time, over only the bytes in which this frame's identifiers differ:
-// two or three passes over a few thousand pairs, where a hash set of them missed the caches.
+// A radix sort over only the bits in which this frame's identifiers differ, in digits of up to
+// 14 bits: one pass for each identifier while a frame's span fewer than 16384, where a hash set
+// of the pairs missed the caches.
 void ContactPass::sortTouching()
 {
     if (touching_.size() < 2) return;
@@ -193,18 +193,22 @@ void ContactPass::sortTouching()
         highMin = std::min(highMin, t.high), highMax = std::max(highMax, t.high);
     }
     sorted_.resize(touching_.size());
-    auto byByte = [this](auto digit) {
-        std::array<std::uint32_t, 257> at{};
-        for (const Touch& t : touching_) ++at[digit(t) + 1];
-        for (std::size_t d = 1; d < at.size(); ++d) at[d] += at[d - 1];
-        for (const Touch& t : touching_) sorted_[at[digit(t)]++] = t;
-        std::swap(touching_, sorted_);
+    auto byDigits = [this](std::uint64_t span, auto key) {
+        const int bits = int(std::bit_width(span));
+        if (bits == 0) return;
+        const int passes = (bits + 13) / 14, width = (bits + passes - 1) / passes;
+        const std::uint64_t mask = (std::uint64_t(1) << width) - 1;
+        for (int shift = 0; shift < bits; shift += width) {
+            counts_.assign(std::size_t(mask) + 2, 0);
+            for (const Touch& t : touching_) ++counts_[((key(t) >> shift) & mask) + 1];
+            for (std::size_t d = 1; d < counts_.size(); ++d) counts_[d] += counts_[d - 1];
+            for (const Touch& t : touching_) sorted_[counts_[(key(t) >> shift) & mask]++] = t;
+            std::swap(touching_, sorted_);
+        }
     };
     // The less significant identifier first: each pass keeps the order of the one before.
-    for (int shift = 0; shift < int(std::bit_width(highMax - highMin)); shift += 8)
-        byByte([=](const Touch& t) { return std::size_t((t.high - highMin) >> shift) & 255; });
-    for (int shift = 0; shift < int(std::bit_width(lowMax - lowMin)); shift += 8)
-        byByte([=](const Touch& t) { return std::size_t((t.low - lowMin) >> shift) & 255; });
+    byDigits(highMax - highMin, [=](const Touch& t) { return t.high - highMin; });
+    byDigits(lowMax - lowMin, [=](const Touch& t) { return t.low - lowMin; });
 }
 
 const std::vector<ContactPass::Pair>& ContactPass::find(SKNode& root)

@@ -71,7 +71,7 @@ private:
     };
     std::vector<Box> boxes_;
     std::vector<std::uint32_t> oversized_; // bodies too big to bin; compared with everyone
-    std::vector<std::uint32_t> scratch_;
+    std::vector<std::uint32_t> scratch_, counts_;
     std::uint32_t lastGroup_ = 0;
     // This frame's touching pairs, and last frame's, both in the order of their identifiers; of
     // last frame's only the identifiers are read.

@@ -59,7 +59,7 @@ TEST(SKPhysicsWorld, ContactsAreThePairsThatBeganToOverlapOrderedByAge)
         std::vector<std::shared_ptr<SKNode>> nodes;
         for (int i = 0; i < 120; ++i) {
             bool huge = i % 37 == 5;
-            if (world % 2 == 1) // identifiers spread over more than a byte
+            if (world % 2 == 1) // identifiers spread wider than 16384, two digits of the sort
                 for (int skip = int(random() % 600); skip > 0; --skip) (void)SKPhysicsBody::bodyWithRectangleOfSize({1, 1});
             CGSize size = huge ? CGSize{uniform(2000, 9000), uniform(1, 30)} : CGSize{uniform(1, 90), uniform(1, 90)};
             auto node = w.body(std::to_string(i), {uniform(0, spread), uniform(0, spread / 2)}, size,
