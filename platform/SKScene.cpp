@@ -7,12 +7,18 @@ SKScene::Found SKScene::findBusy(const std::shared_ptr<SKNode>& node, Visit& vis
     if (node->isPaused()) return Found::busy; // kept as it is, for when it resumes
     bool busy = node->hasActions() || node->simulates();
     if (busy && visit(node)) return Found::stopped;
-    for (auto& child : node->children()) {
+    return findBusyBelow(*node, busy, visit);
+}
+
+template <typename Visit>
+SKScene::Found SKScene::findBusyBelow(const SKNode& node, bool busy, Visit& visit) const
+{
+    for (auto& child : node.children()) {
         Found below = findBusy(child, visit);
         if (below == Found::stopped) return Found::stopped;
         busy |= below == Found::busy;
     }
-    node->mayBeBusy_ = busy;
+    node.mayBeBusy_ = busy;
     return busy ? Found::busy : Found::idle;
 }
 
@@ -20,15 +26,7 @@ template <typename Visit>
 bool SKScene::forEachBusy(Visit visit) const
 {
     // A scene with nothing to step (a crowd moved by its own update) reads none of its nodes.
-    if (!mayBeBusy_) return false;
-    bool busy = false;
-    for (auto& child : children()) {
-        Found found = findBusy(child, visit);
-        if (found == Found::stopped) return true;
-        busy |= found == Found::busy;
-    }
-    mayBeBusy_ = busy;
-    return false;
+    return mayBeBusy_ && findBusyBelow(*this, false, visit) == Found::stopped;
 }
 
 bool SKScene::isIdle() const

@@ -83,6 +83,8 @@ private:
     // The same for a node and what is below it; passes over what may not be busy, and marks as
     // idle what it finds so.
     template <typename Visit> Found findBusy(const std::shared_ptr<SKNode>& node, Visit& visit) const;
+    // What is below a node (busy when the node itself is), noted in its flag.
+    template <typename Visit> Found findBusyBelow(const SKNode& node, bool busy, Visit& visit) const;
 
     CGSize size_{1, 1};
     SKSceneScaleMode scaleMode_ = SKSceneScaleMode::asIs;
