@@ -50,8 +50,7 @@ void SKRenderer::collect(const SKNode& node, const cairo_matrix_t& parent, doubl
         cairo_matrix_t matrix;
         cairo_matrix_multiply(&matrix, &local, &parent);
         double childDepth = depth + child->zPosition();
-        items_.push_back({child.get(), matrix, childAlpha});
-        depths_.push_back(childDepth);
+        items_.push_back({child.get(), matrix, childAlpha, childDepth});
         collect(*child, matrix, childAlpha, childDepth);
     }
 }
@@ -366,29 +365,29 @@ void SKRenderer::orderByDepth()
     // A scene uses a handful of depths: count each, then place every item after all items of
     // smaller depth, keeping tree order within a depth. Linear, and stable by construction.
     slots_.resize(items_.size());
-    depthCounts_.clear();
-    for (double depth : depths_) {
-        auto it = std::find_if(depthCounts_.begin(), depthCounts_.end(), [&](const auto& d) { return d.first == depth; });
-        if (it == depthCounts_.end()) {
-            if (depthCounts_.size() == 64) {
+    depths_.clear();
+    for (const Item& item : items_) {
+        auto it = std::find_if(depths_.begin(), depths_.end(), [&](const auto& d) { return d.first == item.depth; });
+        if (it == depths_.end()) {
+            if (depths_.size() == 64) {
                 // Depths everywhere: a sort does better than a long list.
                 std::vector<std::uint32_t> order(items_.size());
                 for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
                 std::stable_sort(order.begin(), order.end(),
-                                 [&](std::uint32_t a, std::uint32_t b) { return depths_[a] < depths_[b]; });
+                                 [&](std::uint32_t a, std::uint32_t b) { return items_[a].depth < items_[b].depth; });
                 for (std::uint32_t k = 0; k < order.size(); ++k) slots_[order[k]] = k;
                 return;
             }
-            depthCounts_.emplace_back(depth, 1);
+            depths_.emplace_back(item.depth, 1);
         } else {
             ++it->second;
         }
     }
-    std::sort(depthCounts_.begin(), depthCounts_.end());
+    std::sort(depths_.begin(), depths_.end());
     std::uint32_t start = 0;
-    for (auto& [depth, count] : depthCounts_) std::swap(start, count), start += count;
+    for (auto& [depth, count] : depths_) std::swap(start, count), start += count;
     for (std::size_t i = 0; i < items_.size(); ++i) {
-        auto it = std::lower_bound(depthCounts_.begin(), depthCounts_.end(), std::pair{depths_[i], 0u},
+        auto it = std::lower_bound(depths_.begin(), depths_.end(), std::pair{items_[i].depth, 0u},
                                    [](const auto& a, const auto& b) { return a.first < b.first; });
         slots_[i] = it->second++;
     }
@@ -428,7 +427,6 @@ void SKRenderer::drawScene(const SKScene& scene, cairo_t* cr, bool surfaceKeepsL
     whole_.work = {};
     fillPending_ = false;
     items_.clear();
-    depths_.clear();
     collect(scene, root, scene.alpha(), 0);
     orderByDepth();
     bool sprites = bindTarget(cr);

@@ -81,11 +81,12 @@ public:
                   bool additive, bool wholePixel = false);
 
 private:
-    // A node to draw, in tree order: one cache line.
+    // A node to draw, in tree order.
     struct Item {
         const SKNode* node;
         cairo_matrix_t matrix;
         double alpha;
+        double depth;
     };
     // What the frame draws, in drawing order: small, as every pass over the frame reads it.
     struct Drawn {
@@ -141,10 +142,9 @@ private:
                    std::uint64_t Work::*kind);
 
     std::vector<Item> items_;           // in tree order; kept between frames
-    std::vector<double> depths_;        // each item's, apart: ordering reads nothing else
     std::vector<std::uint32_t> slots_;  // each item's place in ordered_
     std::vector<Drawn> ordered_;        // in drawing order
-    std::vector<std::pair<double, std::uint32_t>> depthCounts_; // each depth seen, and how many items have it
+    std::vector<std::pair<double, std::uint32_t>> depths_; // each depth seen, and how many items have it
     SpriteCache sprites_;
     blend::Pixels target_{}; // the surface's own pixels
     int targetWidth_ = 0, targetHeight_ = 0;
