@@ -137,8 +137,10 @@ void SKRenderer::blit(const Drawn& drawn, Band& band)
 void SKRenderer::fill(Band& band)
 {
     if (band.x0 >= band.x1 || band.y0 >= band.y1) return;
+    auto mark = std::chrono::steady_clock::now();
     blend::fill(target_.at(band.x0, band.y0), band.x1 - band.x0, band.y1 - band.y0, background_);
     band.work.filledBytes += std::uint64_t(band.x1 - band.x0) * std::uint64_t(band.y1 - band.y0) * 4;
+    band.work.fillMs += millisecondsSince(mark);
 }
 
 bool SKRenderer::reaches(const Drawn& drawn, const Band& band)

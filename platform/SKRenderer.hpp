@@ -39,7 +39,8 @@ public:
 
     // What the last frame drew: pixels copied from sprites, by what they show (shapes at full
     // strength, shapes faded or tinted, particles, text), and background bytes filled; and the
-    // time taken to place the nodes, fill and draw.
+    // time taken to place the nodes, fill and draw. A background filled with the sprites counts
+    // in their time too, and in fillMs as each thread spent it.
     struct Work {
         std::uint64_t solidPixels, fadedPixels, particlePixels, textPixels, filledBytes;
         std::uint32_t sprites, drawnByCairo;
@@ -47,9 +48,10 @@ public:
         double placeMs, fillMs, drawMs;
         int bands; // sprites drawn as one, or in two bands on two threads
 
-        // Adds another's counts (not its times, not its bands).
+        // Adds another's counts and fill time (not its other times, not its bands).
         void addCounts(const Work& other)
         {
+            fillMs += other.fillMs;
             solidPixels += other.solidPixels, fadedPixels += other.fadedPixels;
             particlePixels += other.particlePixels, textPixels += other.textPixels;
             filledBytes += other.filledBytes, sprites += other.sprites, drawnByCairo += other.drawnByCairo;
